@@ -1,0 +1,83 @@
+#include "archive/QLCatDiskWin.h"
+
+#include <windows.h>
+
+#include "shell/QLFileUtils.h"
+#include "shell/QLWinHandles.h"
+#include "ui/QLDialogs.h"
+
+namespace {
+
+class TWinOutputFile : public TQLOutputFile {
+public:
+  TWinOutputFile(std::string Path, TQLFileHandle Handle) : FPath(std::move(Path)), FHandle(std::move(Handle)) {}
+  ~TWinOutputFile() override {
+    if (!FHandle) return;
+    FHandle.Reset();
+    DeleteFileA(FPath.c_str());  // never leave half a file behind
+  }
+  bool Write(const void* Data, int32_t Count) override {
+    DWORD written = 0;
+    return WriteFile(FHandle.Get(), Data, DWORD(Count), &written, nullptr) && written == DWORD(Count);
+  }
+  bool Close() override { return CloseHandle(FHandle.Release()) != FALSE; }
+
+private:
+  std::string FPath;
+  TQLFileHandle FHandle;
+};
+
+class TWinDisk : public TQLExtractDisk {
+public:
+  bool FileExists(const std::string& Path) override { return ::FileExists(Path); }
+  bool ClearAttributesAndDelete(const std::string& Path) override { return DeleteFileIfExists(Path); }
+  void ForceFolder(const std::string& Folder) override { ForceDirectories(Folder); }
+  std::unique_ptr<TQLOutputFile> CreateOutputFile(const std::string& Path) override {
+    TQLFileHandle h(CreateFileA(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+    if (!h) return nullptr;
+    return std::make_unique<TWinOutputFile>(Path, std::move(h));
+  }
+  bool SetFileDateTime(const std::string& Path, TDateTime D) override { return ::SetFileDateTime(Path, D); }
+};
+
+class TDialogPrompts : public TQLExtractPrompts {
+public:
+  TQLInUseAnswer AskCannotExtract(const std::string& Text) override {
+    switch (MessageDlg(Text, mtError, mbCancel | mbRetry | mbIgnore)) {
+      case mrCancel: return TQLInUseAnswer::Cancel;
+      case mrIgnore: return TQLInUseAnswer::Ignore;
+      default: return TQLInUseAnswer::Retry;
+    }
+  }
+  bool AskCannotCreate(const std::string& Text) override { return MessageDlg(Text, mtError, mbOK | mbAll) == mrAll; }
+};
+
+}  // namespace
+
+bool SetFileDateTime(const std::string& Path, TDateTime D) {
+  TQLFileHandle h(CreateFileA(Path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h) return false;
+  TQLDateFields f = DecodeDateTime(D);
+  if (f.Year <= 1980 || f.Year >= 2099) return false;
+  SYSTEMTIME st{};
+  st.wYear = WORD(f.Year);
+  st.wMonth = WORD(f.Month);
+  st.wDay = WORD(f.Day);
+  st.wHour = WORD(f.Hour);
+  st.wMinute = WORD(f.Minute);
+  st.wSecond = WORD(f.Second);
+  st.wMilliseconds = WORD(f.Millisecond);
+  FILETIME local, utc;
+  return SystemTimeToFileTime(&st, &local) && LocalFileTimeToFileTime(&local, &utc) &&
+         SetFileTime(h.Get(), &utc, &utc, &utc);
+}
+
+bool ExtractArchive(const std::string& DestFolder, TQLTurboStream& Stream, const TQLExtractedProc& OnExtracted,
+                    const std::string& DateText, const TQLProgressProc& OnProgress, uint64_t Identifier) {
+  TWinDisk disk;
+  TDialogPrompts prompts;
+  TQLExtractContext context{disk, prompts, OnProgress, DateText};
+  return ExtractArchive(DestFolder, Stream, OnExtracted, context, Identifier);
+}

@@ -1,0 +1,19 @@
+// The installer's extraction on Windows: the Win32 disk policy (attributes,
+// replace, exclusive creation, file times in local time), the two prompts
+// through the program's message dialog, and ExtractArchive as the
+// installation run calls it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "archive/QLCatExtract.h"
+
+// Sets the creation, access and write times of Path to D taken as local
+// time. False, changing nothing, when the file cannot be opened or D lies in
+// 1980 or earlier, or in 2099 or later.
+bool SetFileDateTime(const std::string& Path, TDateTime D);
+
+// Every entry of the archive at the stream's position below DestFolder.
+bool ExtractArchive(const std::string& DestFolder, TQLTurboStream& Stream, const TQLExtractedProc& OnExtracted,
+                    const std::string& DateText, const TQLProgressProc& OnProgress, uint64_t Identifier);

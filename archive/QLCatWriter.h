@@ -1,0 +1,33 @@
+// Writing QLCAT archives for the tools that build a setup: the files of a
+// folder collected as entries, each compressed as one zlib stream and
+// streamed straight into the output. Sizes that do not fit the format's
+// signed 32-bit fields are refused, never wrapped. Raises EQLStreamError.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "archive/QLDateTime.h"
+#include "archive/QLTurboStream.h"
+
+struct TQLCatSource {
+  std::string Name;  // relative, with backslashes
+  std::string Path;  // where the bytes are read from
+  TDateTime FileDateTime = 0;
+};
+
+struct TQLCatWriteSummary {
+  int32_t EntryCount = 0;
+  int64_t TotalSize = 0;
+  int64_t CompressedTotal = 0;
+};
+
+// Every file below Folder, named relative to it with backslashes, sorted by
+// name so that the same folder always packs the same way; dates are the
+// files' modification times in local time.
+std::vector<TQLCatSource> CollectFolder(const std::string& Folder);
+
+// Writes the archive to Out at its position (normally an empty stream).
+// Level is the zlib level, 0 to 9.
+TQLCatWriteSummary WriteArchive(TQLTurboStream& Out, const std::vector<TQLCatSource>& Sources, int Level);

@@ -1,0 +1,109 @@
+#include "archive/QLDateTime.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+constexpr long kMsPerDay = 86400000L;
+
+bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+int DaysInMonth(int y, int m) {
+  static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return m == 2 && IsLeap(y) ? 29 : days[m - 1];
+}
+
+// Days from 1899-12-30 to the given civil date (Howard Hinnant's algorithm,
+// shifted from the Unix epoch: 1899-12-30 is day -25569 there).
+long DaysFromCivil(int y, int m, int d) {
+  y -= m <= 2;
+  const long era = (y >= 0 ? y : y - 399) / 400;
+  const long yoe = y - era * 400;
+  const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468 + 25569;
+}
+
+void CivilFromDays(long z, int& y, int& m, int& d) {
+  z += 719468 - 25569;
+  const long era = (z >= 0 ? z : z - 146096) / 146097;
+  const long doe = z - era * 146097;
+  const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const long mp = (5 * doy + 2) / 153;
+  d = int(doy - (153 * mp + 2) / 5 + 1);
+  m = int(mp < 10 ? mp + 3 : mp - 9);
+  y = int(yoe + era * 400 + (m <= 2));
+}
+
+}  // namespace
+
+TQLDateFields DecodeDateTime(TDateTime D) {
+  TQLDateFields f;
+  if (!std::isfinite(D) || std::fabs(D) > 3.0e6) return f;
+  // Negative values count whole days backwards but the time forwards.
+  double whole = std::trunc(D);
+  long days = long(whole);
+  long ms = std::lround(std::fabs(D - whole) * kMsPerDay);
+  if (ms >= kMsPerDay) {
+    ms -= kMsPerDay;
+    days += D < 0 ? -1 : 1;
+  }
+  CivilFromDays(days, f.Year, f.Month, f.Day);
+  f.Hour = int(ms / 3600000L);
+  f.Minute = int(ms / 60000L % 60);
+  f.Second = int(ms / 1000 % 60);
+  f.Millisecond = int(ms % 1000);
+  return f;
+}
+
+bool EncodeDateTime(const TQLDateFields& F, TDateTime& D) {
+  if (F.Year < 1 || F.Year > 9999 || F.Month < 1 || F.Month > 12 || F.Day < 1 ||
+      F.Day > DaysInMonth(F.Year, F.Month) || F.Hour < 0 || F.Hour > 23 || F.Minute < 0 ||
+      F.Minute > 59 || F.Second < 0 || F.Second > 59 || F.Millisecond < 0 || F.Millisecond > 999)
+    return false;
+  double days = double(DaysFromCivil(F.Year, F.Month, F.Day));
+  double time = (((F.Hour * 60.0 + F.Minute) * 60.0 + F.Second) * 1000.0 + F.Millisecond) / kMsPerDay;
+  D = days >= 0 ? days + time : days - time;
+  return true;
+}
+
+bool DateTimeToDosDateTime(TDateTime D, unsigned short& Date, unsigned short& Time) {
+  TQLDateFields f = DecodeDateTime(D);
+  if (f.Year < 1980 || f.Year > 2107) return false;
+  Date = static_cast<unsigned short>((f.Year - 1980) << 9 | f.Month << 5 | f.Day);
+  Time = static_cast<unsigned short>(f.Hour << 11 | f.Minute << 5 | f.Second / 2);
+  return true;
+}
+
+TDateTime DosDateTimeToDateTime(unsigned short Date, unsigned short Time) {
+  TQLDateFields f;
+  f.Year = 1980 + (Date >> 9);
+  f.Month = Date >> 5 & 15;
+  f.Day = Date & 31;
+  f.Hour = Time >> 11;
+  f.Minute = Time >> 5 & 63;
+  f.Second = (Time & 31) * 2;
+  TDateTime d = 0;
+  return EncodeDateTime(f, d) ? d : 0;
+}
+
+TDateTime ParseFixedDateTime(const std::string& Text) {
+  TQLDateFields f;
+  int used = 0;
+  const char* s = Text.c_str();
+  if (std::sscanf(s, "%4d/%2d/%2d%n", &f.Year, &f.Month, &f.Day, &used) != 3) return 0;
+  const char* rest = s + used;
+  if (*rest == ' ') {
+    int more = 0;
+    if (std::sscanf(rest, " %2d:%2d:%2d%n", &f.Hour, &f.Minute, &f.Second, &more) == 3 ||
+        (f.Second = 0, std::sscanf(rest, " %2d:%2d%n", &f.Hour, &f.Minute, &more) == 2))
+      rest += more;
+    else
+      return 0;
+  }
+  if (*rest != '\0') return 0;
+  TDateTime d = 0;
+  return EncodeDateTime(f, d) ? d : 0;
+}

@@ -1,0 +1,41 @@
+# Compiler settings, GoogleTest and the test helpers shared by both builds.
+
+set(QL_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion)
+
+if(QL_WINDOWS)
+  add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 WIN32_LEAN_AND_MEAN NOMINMAX STRICT)
+  # Link the runtime statically: the programs need no MinGW DLLs beside them.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  set(QL_GTEST_MAIN gtest_main)
+else()
+  find_package(GTest REQUIRED)
+  set(QL_GTEST_MAIN GTest::gtest_main)
+endif()
+
+# ql_target_defaults(target): warnings and include root for project targets.
+function(ql_target_defaults target)
+  target_compile_options(${target} PRIVATE ${QL_WARNINGS})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+endfunction()
+
+# ql_add_test(name SOURCES a.cpp ... LIBS lib ... [GUI] [TIMEOUT s])
+# One executable per test file, run by CTest (under Wine in the Windows build,
+# where GUI tests get the virtual display the test script provides).
+function(ql_add_test name)
+  cmake_parse_arguments(T "GUI" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  ql_target_defaults(${name})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} ${QL_GTEST_MAIN})
+  add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+  if(T_GUI)
+    set_tests_properties(${name} PROPERTIES LABELS gui)
+  endif()
+endfunction()

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Installs everything the builds and tests need on a fresh Debian 12 machine.
+# Run as root. Safe to run again: only what is missing is installed.
+set -euo pipefail
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "install-deps: run as root" >&2
+  exit 1
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+
+packages=(
+  g++ cmake make ninja-build pkg-config
+  zlib1g-dev libgtest-dev googletest
+  g++-mingw-w64-i686 libz-mingw-w64-dev
+  wine wine64 wine32:i386
+  xvfb xauth x11-utils imagemagick
+  python3
+)
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+  need_update=1
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "install-deps: installing ${missing[*]}"
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+elif [ "${need_update:-0}" = 1 ]; then
+  apt-get update -qq
+fi
+
+# GoogleTest builds with the posix thread model of MinGW-w64.
+for tool in g++ gcc; do
+  if [ -e "/usr/bin/i686-w64-mingw32-$tool-posix" ]; then
+    update-alternatives --set "i686-w64-mingw32-$tool" "/usr/bin/i686-w64-mingw32-$tool-posix" >/dev/null 2>&1 || true
+  fi
+done
+
+echo "install-deps: all dependencies present"

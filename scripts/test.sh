@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs every test: the host build's natively, then the Windows build's under
+# Wine with a fresh prefix and a virtual display. Installs what is missing
+# and builds first. Run as root.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${QL_BUILD_DIR:-$root/build}
+build_win=${QL_BUILD_WIN_DIR:-$root/build-win}
+
+bash "$root/scripts/install-deps.sh"
+bash "$root/scripts/build.sh"
+
+echo "== host tests"
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+
+echo "== Windows tests under Wine"
+source "$root/scripts/wine-session.sh"
+ql_wine_start
+# Tests that open windows share the display, so they run one at a time.
+ctest --test-dir "$build_win" --output-on-failure -j "$(nproc)" -LE gui
+ctest --test-dir "$build_win" --output-on-failure -L gui

@@ -1,0 +1,30 @@
+# Sourced by the test and demo scripts: a fresh Wine prefix inside the
+# Windows build folder, a persistent wine server and one virtual display for
+# the whole run, all stopped when the script exits.
+# Needs: root (the repository folder).
+
+export WINEPREFIX="${QL_BUILD_WIN_DIR:-$root/build-win}/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+ql_wine_stop() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "${ql_xvfb_pid:-}" ]; then kill "$ql_xvfb_pid" >/dev/null 2>&1 || true; fi
+}
+
+ql_wine_start() {
+  rm -rf "$WINEPREFIX"
+  local n=91
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  ql_xvfb_pid=$!
+  export DISPLAY=":$n"
+  trap ql_wine_stop EXIT
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  # The server and the prefix's services start here, with their output
+  # away from the test runner's pipes, and stay up for the whole run.
+  mkdir -p "$WINEPREFIX"
+  wineserver -p
+  wineboot -i >/dev/null 2>&1
+  wine cmd /c exit >/dev/null 2>&1 || true
+}

@@ -1,0 +1,89 @@
+// Owners of Win32 handles: each type closes, frees or releases its handle on
+// every path, early returns included. Move-only. Add a type here rather than
+// closing a handle by hand elsewhere.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+template <typename H, typename Traits>
+class TQLUniqueHandle {
+public:
+  TQLUniqueHandle() = default;
+  explicit TQLUniqueHandle(H Handle) : FHandle(Handle) {}
+  ~TQLUniqueHandle() { Reset(); }
+  TQLUniqueHandle(TQLUniqueHandle&& Other) noexcept : FHandle(Other.Release()) {}
+  TQLUniqueHandle& operator=(TQLUniqueHandle&& Other) noexcept {
+    if (this != &Other) Reset(Other.Release());
+    return *this;
+  }
+  TQLUniqueHandle(const TQLUniqueHandle&) = delete;
+  TQLUniqueHandle& operator=(const TQLUniqueHandle&) = delete;
+
+  H Get() const { return FHandle; }
+  explicit operator bool() const { return Traits::Valid(FHandle); }
+  H Release() { return std::exchange(FHandle, Traits::Invalid()); }
+  void Reset(H Handle = Traits::Invalid()) {
+    if (Traits::Valid(FHandle)) Traits::Close(FHandle);
+    FHandle = Handle;
+  }
+
+private:
+  H FHandle = Traits::Invalid();
+};
+
+struct TQLFileHandleTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool Valid(HANDLE H) { return H != INVALID_HANDLE_VALUE && H != nullptr; }
+  static void Close(HANDLE H) { CloseHandle(H); }
+};
+// A kernel object from CreateFile and the like (invalid is INVALID_HANDLE_VALUE).
+using TQLFileHandle = TQLUniqueHandle<HANDLE, TQLFileHandleTraits>;
+
+struct TQLFindHandleTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool Valid(HANDLE H) { return H != INVALID_HANDLE_VALUE && H != nullptr; }
+  static void Close(HANDLE H) { FindClose(H); }
+};
+using TQLFindHandle = TQLUniqueHandle<HANDLE, TQLFindHandleTraits>;
+
+struct TQLLibraryTraits {
+  static HMODULE Invalid() { return nullptr; }
+  static bool Valid(HMODULE H) { return H != nullptr; }
+  static void Close(HMODULE H) { FreeLibrary(H); }
+};
+using TQLLibrary = TQLUniqueHandle<HMODULE, TQLLibraryTraits>;
+
+struct TQLRegKeyTraits {
+  static HKEY Invalid() { return nullptr; }
+  static bool Valid(HKEY H) { return H != nullptr; }
+  static void Close(HKEY H) { RegCloseKey(H); }
+};
+using TQLRegKey = TQLUniqueHandle<HKEY, TQLRegKeyTraits>;
+
+struct TQLGdiObjectTraits {
+  static HGDIOBJ Invalid() { return nullptr; }
+  static bool Valid(HGDIOBJ H) { return H != nullptr; }
+  static void Close(HGDIOBJ H) { DeleteObject(H); }
+};
+using TQLGdiObject = TQLUniqueHandle<HGDIOBJ, TQLGdiObjectTraits>;
+
+// A raw-data resource of a module, found, loaded and locked; the bytes stay
+// valid while the module is loaded.
+struct TQLLockedResource {
+  const void* Data = nullptr;
+  DWORD Size = 0;
+  bool Found() const { return Data != nullptr; }
+};
+
+inline TQLLockedResource LockRawResource(HMODULE Module, LPCSTR Name, LPCSTR Type) {
+  TQLLockedResource r;
+  HRSRC info = FindResourceA(Module, Name, Type);
+  if (!info) return r;
+  HGLOBAL loaded = LoadResource(Module, info);
+  if (!loaded) return r;
+  r.Data = LockResource(loaded);
+  r.Size = r.Data ? SizeofResource(Module, info) : 0;
+  return r;
+}

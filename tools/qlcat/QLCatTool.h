@@ -1,0 +1,18 @@
+// The qlcat command line: pack a folder into a QLCAT archive, list, verify
+// and extract one. Exit status 0 on success; otherwise 1 with one line on
+// the error stream. Never lets an exception out.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "archive/QLTurboStream.h"
+
+int RunQLCat(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& Err);
+
+// Extracts the archive below Dest with this build's extractor (the host's
+// portable one, or the installer's own on Windows). Files in the way that
+// cannot be replaced and files that cannot be written end in false, with
+// the reason written to Err.
+bool ExtractArchiveToFolder(TQLTurboStream& Archive, const std::string& Dest, std::ostream& Out, std::ostream& Err);
