@@ -16,6 +16,10 @@
 using TQLProgressProc = std::function<void(int32_t Position, int32_t Max, bool Overall)>;
 using TQLExtractedProc = std::function<void(const std::string& FullName, int32_t Size, TDateTime FileDate)>;
 
+// The date every extracted file is given instead of the archive's, as
+// "yyyy/MM/dd hh:mm"; empty, so files keep the dates the archive carries.
+constexpr char FixedFileDate[] = "";
+
 // Once the user answers All to a "File Cannt create:" prompt, later failures
 // of that kind in the same run pass without a prompt. Never reset.
 extern bool SuppressCreateErrors;

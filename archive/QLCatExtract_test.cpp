@@ -1,1 +1,227 @@
+#include "archive/QLCatExtract.h"
+
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <ctime>
+#include <filesystem>
+#include <tuple>
+
+#include "archive/QLCatDiskHost.h"
+#include "archive/QLMemoryStream.h"
+#include "tests/support/ArchiveBuilder.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Answers the extraction's two prompts from a script and keeps their texts.
+class TScriptedPrompts : public TQLExtractPrompts {
+public:
+  std::vector<std::string> Asked;
+  TQLInUseAnswer InUse = TQLInUseAnswer::Cancel;
+  bool AnswerAll = false;
+  TQLInUseAnswer AskCannotExtract(const std::string& Text) override {
+    Asked.push_back(Text);
+    return InUse;
+  }
+  bool AskCannotCreate(const std::string& Text) override {
+    Asked.push_back(Text);
+    return AnswerAll;
+  }
+};
+
+using TProgress = std::tuple<int32_t, int32_t, bool>;
+
+struct TRun {
+  TQLHostDisk Disk;
+  TScriptedPrompts Prompts;
+  std::vector<TProgress> Progress;
+  std::vector<std::tuple<std::string, int32_t, TDateTime>> Extracted;
+  std::string DateText;
+
+  bool Extract(const std::vector<uint8_t>& Bytes, const std::string& Dest) {
+    TQLMemoryStream stream;
+    stream.Attach(Bytes.data(), int32_t(Bytes.size()));
+    TQLExtractContext context{Disk, Prompts,
+                              [this](int32_t p, int32_t m, bool o) { Progress.emplace_back(p, m, o); }, DateText};
+    return ExtractArchive(Dest, stream,
+                          [this](const std::string& n, int32_t s, TDateTime d) { Extracted.emplace_back(n, s, d); },
+                          context, ArchiveIdentifier);
+  }
+};
+
+class Extraction : public ::testing::Test {
+protected:
+  void SetUp() override { SuppressCreateErrors = false; }
+  TTempFolder Dir;
+  std::string Dest() const { return Dir / "out"; }
+  std::string Shown(const std::string& Name) const { return Dest() + "\\" + Name; }
+  std::vector<std::string> Files() const {
+    std::vector<std::string> names;
+    for (auto& e : fs::recursive_directory_iterator(Dir.Path()))
+      if (e.is_regular_file()) names.push_back(fs::relative(e.path(), Dest()).generic_string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+TTestArchive Sample() {
+  TTestArchive a;
+  std::string big;
+  for (int i = 0; i < 100000; ++i) big += char('a' + i * 7 % 26);
+  a.Entries = {{"README.TXT", "read me\r\n"}, {"sub\\deeper\\big.bin", big}, {"empty.dat", ""}};
+  return a;
+}
+
+TEST_F(Extraction, WritesEveryEntryByteExact) {
+  TRun run;
+  TTestArchive a = Sample();
+  ASSERT_TRUE(run.Extract(BuildArchive(a), Dest()));
+  EXPECT_EQ((std::vector<std::string>{"README.TXT", "empty.dat", "sub/deeper/big.bin"}), Files());
+  for (const TTestEntry& e : a.Entries) EXPECT_EQ(e.Content, ReadTextFile(HostPath(Shown(e.Name)))) << e.Name;
+  ASSERT_EQ(3u, run.Extracted.size());
+  EXPECT_EQ(Shown("sub\\deeper\\big.bin"), std::get<0>(run.Extracted[1]));
+  EXPECT_EQ(100000, std::get<1>(run.Extracted[1]));
+  EXPECT_DOUBLE_EQ(38443.4375, std::get<2>(run.Extracted[1]));
+  EXPECT_TRUE(run.Prompts.Asked.empty());
+}
+
+TEST_F(Extraction, TrailingBackslashGivesTheSameNames) {
+  TRun with, without;
+  std::vector<uint8_t> bytes = BuildArchive(Sample());
+  ASSERT_TRUE(without.Extract(bytes, Dest()));
+  ASSERT_TRUE(with.Extract(bytes, Dest() + "\\"));
+  EXPECT_EQ(std::get<0>(without.Extracted[0]), std::get<0>(with.Extracted[0]));
+}
+
+TEST_F(Extraction, FilesGetTheArchiveDateInLocalTime) {
+  TRun run;
+  ASSERT_TRUE(run.Extract(BuildArchive(Sample()), Dest()));
+  struct stat st {};
+  ASSERT_EQ(0, stat(HostPath(Shown("README.TXT")).c_str(), &st));
+  std::time_t t = st.st_mtime;
+  std::tm local = *std::localtime(&t);
+  EXPECT_EQ(2005, local.tm_year + 1900);
+  EXPECT_EQ(3, local.tm_mon);
+  EXPECT_EQ(10, local.tm_hour);
+  EXPECT_EQ(30, local.tm_min);
+}
+
+TEST_F(Extraction, DateTextOverridesTheDateButNotTheReportedOne) {
+  TRun run;
+  run.DateText = "2010/01/02 03:04";
+  ASSERT_TRUE(run.Extract(BuildArchive(Sample()), Dest()));
+  struct stat st {};
+  ASSERT_EQ(0, stat(HostPath(Shown("README.TXT")).c_str(), &st));
+  std::time_t t = st.st_mtime;
+  std::tm local = *std::localtime(&t);
+  EXPECT_EQ(2010, local.tm_year + 1900);
+  EXPECT_EQ(3, local.tm_hour);
+  EXPECT_DOUBLE_EQ(38443.4375, std::get<2>(run.Extracted[0]));
+  EXPECT_DOUBLE_EQ(38443.4375, ExtractedFileDate("abc", 38443.4375));
+}
+
+TEST_F(Extraction, ProgressComesInTheDocumentedOrder) {
+  TTestArchive a;
+  std::string incompressible;
+  uint32_t x = 1;
+  for (int i = 0; i < 40000; ++i) incompressible += char((x = x * 1103515245u + 12345u) >> 24);
+  a.Entries = {{"a.txt", "abc"}, {"b.bin", incompressible}};
+  int32_t c0 = int32_t(ZlibCompress("abc").size());
+  int32_t c1 = int32_t(ZlibCompress(incompressible).size());
+  ASSERT_GT(c1, 32768);
+  TRun run;
+  ASSERT_TRUE(run.Extract(BuildArchive(a), Dest()));
+  std::vector<TProgress> expected = {
+      {0, c0, false}, {c0, c0, false}, {-1, 2, true}, {0, 3, false}, {3, 3, false}, {3, 3, false},
+      {3, 3, false},  {0, 2, true},
+      {0, c1, false}, {32768, c1, false}, {c1, c1, false}, {1, 2, true}, {0, 40000, false},
+      {32768, 40000, false}, {40000, 40000, false}, {40000, 40000, false}, {40000, 40000, false}, {2, 2, true}};
+  EXPECT_EQ(expected, run.Progress);
+}
+
+TEST_F(Extraction, EmptyArchiveWritesAndReportsNothing) {
+  TRun run;
+  EXPECT_TRUE(run.Extract(BuildArchive(TTestArchive{}), Dest()));
+  EXPECT_TRUE(run.Progress.empty());
+  EXPECT_TRUE(run.Extracted.empty());
+  EXPECT_FALSE(PathExists(Dest()));
+}
+
+TEST_F(Extraction, RefusedHeaderWritesNothing) {
+  TTestArchive a = Sample();
+  a.Identifier = 1;
+  TRun run;
+  EXPECT_FALSE(run.Extract(BuildArchive(a), Dest()));
+  EXPECT_FALSE(PathExists(Dest()));
+}
+
+// An unsafe name ends the extraction before that entry is written; nothing
+// lands outside the destination.
+TEST_F(Extraction, UnsafeNamesStopBeforeWriting) {
+  for (const char* name : {"..\\escaped.txt", "sub\\..\\..\\escaped.txt", "\\escaped.txt"}) {
+    TTestArchive a;
+    a.Entries = {{"first.txt", "1"}, {name, "evil"}};
+    TRun run;
+    EXPECT_FALSE(run.Extract(BuildArchive(a), Dest())) << name;
+    EXPECT_EQ(std::vector<std::string>{"first.txt"}, Files()) << name;
+    EXPECT_FALSE(PathExists(Dir / "escaped.txt"));
+  }
+}
+
+TEST_F(Extraction, OversizedFieldsStopWithoutACrash) {
+  TTestArchive a = Sample();
+  a.Entries[1].CompressedSize = 0x7FFFFFFF;
+  TRun run;
+  EXPECT_FALSE(run.Extract(BuildArchive(a), Dest()));
+  EXPECT_EQ(std::vector<std::string>{"README.TXT"}, Files());
+}
+
+TEST_F(Extraction, CorruptDataPromptsLeavesNoHalfFileAndGoesOn) {
+  TTestArchive a = Sample();
+  std::string data = ZlibCompress(a.Entries[1].Content);
+  data[data.size() / 2] ^= 0x5A;
+  a.Entries[1].Data = data;
+  TRun run;
+  ASSERT_TRUE(run.Extract(BuildArchive(a), Dest()));
+  ASSERT_EQ(1u, run.Prompts.Asked.size());
+  EXPECT_EQ("File Cannt create:\r\r" + Shown("sub\\deeper\\big.bin"), run.Prompts.Asked[0]);
+  EXPECT_FALSE(PathExists(HostPath(Shown("sub\\deeper\\big.bin"))));
+  EXPECT_EQ(0, std::get<1>(run.Extracted[1]));
+  EXPECT_EQ("", ReadTextFile(HostPath(Shown("empty.dat"))));
+  EXPECT_EQ(3u, run.Extracted.size());
+}
+
+TEST_F(Extraction, TruncatedZlibStreamIsAFailureNotAShortFile) {
+  TTestArchive a = Sample();
+  std::string data = ZlibCompress(a.Entries[1].Content);
+  a.Entries[1].Data = data.substr(0, data.size() / 2);
+  TRun run;
+  ASSERT_TRUE(run.Extract(BuildArchive(a), Dest()));
+  EXPECT_EQ(1u, run.Prompts.Asked.size());
+  EXPECT_FALSE(PathExists(HostPath(Shown("sub\\deeper\\big.bin"))));
+}
+
+TEST_F(Extraction, AllSilencesLaterCreateFailures) {
+  TTestArchive a;
+  for (const char* name : {"x\\a.txt", "x\\b.txt", "x\\c.txt"}) a.Entries.push_back({name, "data"});
+  // Folders standing where the files should go cannot be replaced.
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) fs::create_directories(HostPath(Dest() + "\\x\\" + name));
+  TRun run;
+  run.Prompts.AnswerAll = true;
+  ASSERT_TRUE(run.Extract(BuildArchive(a), Dest()));
+  EXPECT_EQ(1u, run.Prompts.Asked.size());
+  EXPECT_TRUE(SuppressCreateErrors);
+  EXPECT_TRUE(fs::is_directory(HostPath(Dest() + "\\x\\c.txt")));
+}
+
+TEST_F(Extraction, ExistingFilesAreReplaced) {
+  WriteTextFile(HostPath(Shown("README.TXT")), "old content that is longer");
+  TRun run;
+  ASSERT_TRUE(run.Extract(BuildArchive(Sample()), Dest()));
+  EXPECT_EQ("read me\r\n", ReadTextFile(HostPath(Shown("README.TXT"))));
+}
+
+}  // namespace

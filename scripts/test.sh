@@ -10,6 +10,10 @@ build_win=${QL_BUILD_WIN_DIR:-$root/build-win}
 bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/build.sh"
 
+# Local times are checked away from UTC, where a mix-up of local and
+# universal time would show.
+export TZ=${TZ:-America/New_York}
+
 echo "== host tests"
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
 

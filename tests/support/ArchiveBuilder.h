@@ -5,12 +5,15 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "archive/QLCatFormat.h"
 #include "archive/QLDateTime.h"
 
 struct TTestEntry {
+  TTestEntry() = default;
+  TTestEntry(std::string N, std::string C) : Name(std::move(N)), Content(std::move(C)) {}
   std::string Name;
   std::string Content;
   TDateTime Date = 38443.4375;  // 2005-04-01 10:30 local time
