@@ -8,30 +8,11 @@
 #include "archive/QLMemoryStream.h"
 #include "shell/QLWinHandles.h"
 #include "tests/support/ArchiveBuilder.h"
+#include "tests/support/DialogScript.h"
 #include "tests/support/TempFolder.h"
 #include "ui/QLDialogs.h"
 
 namespace {
-
-// Answers every dialog from a script, keeping each request for the checks.
-class TDialogScript {
-public:
-  explicit TDialogScript(std::vector<uint16_t> Answers) : FAnswers(std::move(Answers)) {
-    SetDialogAnswerer([this](const TQLDialogRequest& R) -> uint16_t {
-      Requests.push_back(R);
-      if (OnAsk) OnAsk(Requests.size());
-      if (FNext >= FAnswers.size()) return mrCancel;
-      return FAnswers[FNext++];
-    });
-  }
-  ~TDialogScript() { SetDialogAnswerer(nullptr); }
-  std::vector<TQLDialogRequest> Requests;
-  std::function<void(size_t)> OnAsk;
-
-private:
-  std::vector<uint16_t> FAnswers;
-  size_t FNext = 0;
-};
 
 struct TRun {
   std::vector<std::tuple<std::string, int32_t, TDateTime>> Extracted;

@@ -36,7 +36,10 @@ TDateTime LocalModificationTime(const std::string& Path) {
     f.Day = local->tm_mday;
     f.Hour = local->tm_hour;
     f.Minute = local->tm_min;
-    f.Second = std::min(local->tm_sec, 59);
+    // Directory entries keep times at a 2-second granularity; an archive date
+    // on that grid is the date the installed file will show, so the
+    // uninstaller can tell an unchanged file from a changed one.
+    f.Second = std::min(local->tm_sec, 59) / 2 * 2;
     EncodeDateTime(f, d);
   }
   return d;

@@ -25,7 +25,8 @@ struct TQLCatWriteSummary {
 
 // Every file below Folder, named relative to it with backslashes, sorted by
 // name so that the same folder always packs the same way; dates are the
-// files' modification times in local time.
+// files' modification times in local time, at the 2-second granularity of
+// directory entries.
 std::vector<TQLCatSource> CollectFolder(const std::string& Folder);
 
 // Writes the archive to Out at its position (normally an empty stream).

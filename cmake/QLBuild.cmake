@@ -22,11 +22,11 @@ function(ql_target_defaults target)
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
 endfunction()
 
-# ql_add_test(name SOURCES a.cpp ... LIBS lib ... [GUI] [TIMEOUT s])
+# ql_add_test(name SOURCES a.cpp ... LIBS lib ... [LOCKS resource ...] [GUI] [TIMEOUT s])
 # One executable per test file, run by CTest (under Wine in the Windows build,
 # where GUI tests get the virtual display the test script provides).
 function(ql_add_test name)
-  cmake_parse_arguments(T "GUI" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "GUI" "TIMEOUT" "SOURCES;LIBS;LOCKS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   ql_target_defaults(${name})
   target_link_libraries(${name} PRIVATE ${T_LIBS} ${QL_GTEST_MAIN})
@@ -35,7 +35,18 @@ function(ql_add_test name)
     set(T_TIMEOUT 300)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+  if(QL_WINDOWS)
+    # A program that dies under Wine can still end with exit code 0.
+    set_tests_properties(${name} PROPERTIES FAIL_REGULAR_EXPRESSION "wine: Unhandled")
+  endif()
+  # Tests that share machine-wide state (the display, file-type keys, the
+  # pending file operations) never run together.
+  set(locks ${T_LOCKS})
   if(T_GUI)
+    list(APPEND locks display)
     set_tests_properties(${name} PROPERTIES LABELS gui)
+  endif()
+  if(locks)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${locks}")
   endif()
 endfunction()

@@ -14,5 +14,5 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/nu
 cmake --build "$build" -j "$jobs"
 
 cmake -S "$root" -B "$build_win" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" "$@" >/dev/null
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DQL_HOST_QLCAT="$build/tools/qlcat" "$@" >/dev/null
 cmake --build "$build_win" -j "$jobs"

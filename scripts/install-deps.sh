@@ -16,7 +16,7 @@ packages=(
   g++-mingw-w64-i686 libz-mingw-w64-dev
   wine wine64 wine32:i386
   xvfb xauth x11-utils imagemagick
-  python3
+  python3 locales
 )
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -37,6 +37,13 @@ if [ "${#missing[@]}" -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 elif [ "${need_update:-0}" = 1 ]; then
   apt-get update -qq
+fi
+
+# A locale with a decimal comma, for the tests of locale-independent parsing.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  sed -i 's/^# *\(de_DE.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' >> /etc/locale.gen
+  locale-gen >/dev/null
 fi
 
 # GoogleTest builds with the posix thread model of MinGW-w64.

@@ -20,6 +20,4 @@ ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
 echo "== Windows tests under Wine"
 source "$root/scripts/wine-session.sh"
 ql_wine_start
-# Tests that open windows share the display, so they run one at a time.
-ctest --test-dir "$build_win" --output-on-failure -j "$(nproc)" -LE gui
-ctest --test-dir "$build_win" --output-on-failure -L gui
+ctest --test-dir "$build_win" --output-on-failure -j "$(nproc)"

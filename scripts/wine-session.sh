@@ -26,5 +26,15 @@ ql_wine_start() {
   mkdir -p "$WINEPREFIX"
   wineserver -p
   wineboot -i >/dev/null 2>&1
+  # The profile folders (Desktop, Documents...) link to the Unix home by
+  # default; plain folders keep what tests write inside the prefix.
+  local link
+  for link in "$WINEPREFIX"/drive_c/users/*/*; do
+    if [ -L "$link" ]; then rm -f "$link" && mkdir -p "$link"; fi
+  done
+  # Wine draws the windows' frames itself: the virtual display has no window
+  # manager, so captions show in screenshots and hiding a window never waits
+  # for a manager's answer.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   wine cmd /c exit >/dev/null 2>&1 || true
 }

@@ -1,9 +1,12 @@
 // File, folder and system helpers shared by the installer's units (Win32).
-// Stateless; every operation reports failure through its result and shows
-// no message.
+// Stateless but for the kept shell version; every operation reports failure
+// through its result and shows no message.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+#include "archive/QLDateTime.h"
 
 // True when Path names an existing folder.
 bool DirectoryExists(const std::string& Path);
@@ -18,3 +21,54 @@ bool DeleteFileIfExists(const std::string& Path);
 
 // True when Path names an existing file (not a folder).
 bool FileExists(const std::string& Path);
+
+// Removes Folder with its files and subfolders after clearing their
+// attributes. Hidden and system entries are neither deleted nor entered, so
+// a folder holding one stays. Failures are discarded.
+void DeleteTree(const std::string& Folder);
+
+// Results of CopyFileWithTime.
+enum : int {
+  cfCopied = 0,
+  cfSourceMissing = 1,
+  cfDestNotDeleted = 2,  // an existing destination could not be deleted
+  cfCopyFailed = 3,      // also: source and destination are the same file
+};
+
+// Copies Source to Dest (creating Dest's folders, replacing an existing
+// Dest), then gives Dest the source's last-write time at the 2-second DOS
+// granularity and the source's attributes.
+int CopyFileWithTime(const std::string& Source, const std::string& Dest);
+
+// Last-write time of the file as local time at the 2-second DOS
+// granularity; 0 when there is no such file.
+TDateTime FileDateTimeOf(const std::string& Path);
+
+// Size of the file (low 32 bits); -1 when there is no such file.
+int32_t FileSizeOf(const std::string& Path);
+
+// The absolute form of Path; empty for an empty Path.
+std::string FullPathOf(const std::string& Path);
+
+// File-system path of a shell special folder (a CSIDL number); empty when
+// the shell cannot resolve it.
+std::string GetSpecialFolderPath(int Csidl);
+
+// The Program Files folder: the shell's on the NT family, otherwise the
+// registry's "ProgramFilesDir", else DefaultProgramFilesFolder of the
+// Windows folder. Never ends in a separator unless it is a drive root.
+std::string GetProgramFilesFolder();
+
+// "<drive>:\Program Files" on the drive of WindowsFolder, or that drive's
+// root ("C:\") when no such folder exists; empty when WindowsFolder names
+// no drive.
+std::string DefaultProgramFilesFolder(const std::string& WindowsFolder);
+
+// The running program's product version as "a.b.c.d"; empty when the
+// program has no version resource.
+std::string GetProductVersionText();
+
+// Major version of the shell library (shell32.dll) from its DllGetVersion
+// export, asked once and kept; 0 when the library, the export or the call
+// fails.
+unsigned GetShellMajorVersion();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <utility>
 
@@ -87,3 +88,56 @@ inline TQLLockedResource LockRawResource(HMODULE Module, LPCSTR Name, LPCSTR Typ
   r.Size = r.Data ? SizeofResource(Module, info) : 0;
   return r;
 }
+
+// A COM interface pointer, released once.
+template <typename I>
+struct TQLComTraits {
+  static I* Invalid() { return nullptr; }
+  static bool Valid(I* P) { return P != nullptr; }
+  static void Close(I* P) { P->Release(); }
+};
+template <typename I>
+using TQLComPtr = TQLUniqueHandle<I*, TQLComTraits<I>>;
+
+// Memory from the COM task allocator (for example a shell item list).
+template <typename T>
+struct TQLCoTaskMemTraits {
+  static T* Invalid() { return nullptr; }
+  static bool Valid(T* P) { return P != nullptr; }
+  static void Close(T* P) { CoTaskMemFree(P); }
+};
+template <typename T>
+using TQLCoTaskMem = TQLUniqueHandle<T*, TQLCoTaskMemTraits<T>>;
+
+struct TQLMemoryDCTraits {
+  static HDC Invalid() { return nullptr; }
+  static bool Valid(HDC H) { return H != nullptr; }
+  static void Close(HDC H) { DeleteDC(H); }
+};
+// A device context from CreateCompatibleDC or CreateDC.
+using TQLMemoryDC = TQLUniqueHandle<HDC, TQLMemoryDCTraits>;
+
+struct TQLGlobalMemoryTraits {
+  static HGLOBAL Invalid() { return nullptr; }
+  static bool Valid(HGLOBAL H) { return H != nullptr; }
+  static void Close(HGLOBAL H) { GlobalFree(H); }
+};
+// A block from GlobalAlloc; unlock it before the owner frees it.
+using TQLGlobalMemory = TQLUniqueHandle<HGLOBAL, TQLGlobalMemoryTraits>;
+
+// The device context of a window's client area from GetDC, released on every
+// path.
+class TQLWindowDC {
+public:
+  explicit TQLWindowDC(HWND Window) : FWindow(Window), FDC(GetDC(Window)) {}
+  ~TQLWindowDC() {
+    if (FDC) ReleaseDC(FWindow, FDC);
+  }
+  TQLWindowDC(const TQLWindowDC&) = delete;
+  TQLWindowDC& operator=(const TQLWindowDC&) = delete;
+  HDC Get() const { return FDC; }
+
+private:
+  HWND FWindow;
+  HDC FDC;
+};

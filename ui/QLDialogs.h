@@ -41,3 +41,7 @@ uint16_t ShowButtonDialog(const std::string& Text, TMsgDlgType Kind, TMsgDlgButt
 // Replaces the person for tests; an empty function restores the real dialog.
 using TQLDialogAnswerer = std::function<uint16_t(const TQLDialogRequest&)>;
 void SetDialogAnswerer(TQLDialogAnswerer Answerer);
+
+// Control identifiers of the dialog window: the icon, the word-wrapping
+// message label and the buttons (base + position in the fixed button order).
+enum : int { QLDialogIconId = 90, QLDialogMessageId = 91, QLDialogButtonIdBase = 100 };

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "archive/QLCatWriter.h"
 #include "tests/support/ArchiveBuilder.h"
 #include "tests/support/TempFolder.h"
 
@@ -63,6 +64,21 @@ TEST_F(QLCat, PackListVerifyExtractRoundTrip) {
     EXPECT_EQ(ReadTextFile(Dir / (std::string("payload/") + name)), ReadTextFile(Dir / (std::string("out/") + name)))
         << name;
   EXPECT_TRUE(PathExists(Dir / "out/bin/empty.dat"));
+}
+
+// Dates are packed at the 2-second grid of directory entries, so that an
+// installed file shows exactly the date its install record carries.
+TEST_F(QLCat, DatesOnTheTwoSecondGrid) {
+  const std::string path = Dir / "payload/README.TXT";
+  for (int shift = 0; shift < 2; ++shift) {
+    fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(shift));
+    for (const TQLCatSource& s : CollectFolder(Dir / "payload")) {
+      TQLDateFields f = DecodeDateTime(s.FileDateTime);
+      EXPECT_EQ(0, f.Second % 2) << s.Name;
+      EXPECT_EQ(0, f.Millisecond) << s.Name;
+      EXPECT_GT(f.Year, 2000) << s.Name;
+    }
+  }
 }
 
 TEST_F(QLCat, LevelZeroStillRoundTrips) {

@@ -1,0 +1,171 @@
+// A whole installation of the demo product and its removal, with the real
+// setup program under the system, driven from this test process.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+
+#include "records/QLInstallItem.h"
+#include "shell/QLFileUtils.h"
+#include "shell/QLRegistry.h"
+#include "tests/support/ProcessDriver.h"
+#include "tests/support/StandIns.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Prismora 1.0 SE";
+const char kProductKey[] = "SOFTWARE\\VELDRANE\\Prismora 1.0 SE";
+const char kInfoKey[] = "SOFTWARE\\VELDRANE\\Prismora 1.0 SE\\UnInstallInfo";
+const char kClsidKey[] = "\\CLSID\\{5E2A7C10-3B94-4F61-9D08-A1C6E3B7F245}\\InprocServer32";
+const char kFirefoxKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\firefox.exe";
+const char* const kFileTypes[] = {".LTR", ".LTL", ".PQR", ".LTO", ".PQO"};
+
+std::string ReadString(HKEY Root, const std::string& Key, const std::string& Name) {
+  TQLRegistry r(Root);
+  return r.OpenKeyReadOnly(Key) ? r.ReadString(Name) : "";
+}
+
+bool KeyExists(HKEY Root, const std::string& Key) { return TQLRegistry(Root).KeyExists(Key); }
+
+std::string PendingOperations() {
+  TQLRegistry r(HKEY_LOCAL_MACHINE);
+  if (!r.OpenKeyReadOnly("SYSTEM\\CurrentControlSet\\Control\\Session Manager")) return "";
+  std::vector<uint8_t> data = r.ReadBinaryData("PendingFileRenameOperations");
+  std::string text(data.begin(), data.end());
+  for (char& c : text)
+    if (c == '\0') c = '|';
+  return text;
+}
+
+std::string ProgramFolder() {
+  return GetSpecialFolderPath(38);  // the program files folder
+}
+
+class InstallAndUninstall : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    Folder = ProgramFolder() + "\\Prismora 1.0 SE";
+    Payload = TestProgramFolder() + "..\\demo-payload\\";
+  }
+  // A browser whose plug-in folder the setup serves.
+  void RegisterBrowser() {
+    CreateDirectoryA((Browser / "PLUGINS").c_str(), nullptr);
+    TQLRegistry r(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(r.OpenKey(kFirefoxKey, true));
+    r.WriteString("", Browser / "firefox.exe");
+  }
+  void Install() {
+    RegisterBrowser();
+    TProcessDriver setup(TestProgramFolder() + "prismora-setup.exe", "/u");
+    ASSERT_EQ(0, setup.WaitExit(120000));
+  }
+  std::string UninstallCommand() const { return ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"); }
+  // Runs the registered uninstaller, answering its confirmation.
+  void Uninstall(const std::string& Answer, std::string* Closing, const std::vector<std::string>& Questions = {}) {
+    const std::string command = UninstallCommand();
+    ASSERT_FALSE(command.empty());
+    const std::string program = command.substr(1, command.find('"', 1) - 1);
+    TProcessDriver uninstaller(program, command.substr(command.find('"', 1) + 2));
+    std::string text;
+    ASSERT_TRUE(AnswerDialog(uninstaller, "Warning", Answer, &text));
+    EXPECT_NE(std::string::npos, text.find("Prismora SE will be uninstalled now. Are you OK?"));
+    for (const std::string& answer : Questions) ASSERT_TRUE(AnswerDialog(uninstaller, "Warning", answer));
+    ASSERT_TRUE(AnswerDialog(uninstaller, Answer == "OK" ? "Information" : "Error", "OK", Closing));
+    EXPECT_EQ(Answer == "OK" ? 0 : 1602, uninstaller.WaitExit());
+  }
+  static std::string Folder, Payload;
+  TTempFolder Browser;
+};
+
+std::string InstallAndUninstall::Folder, InstallAndUninstall::Payload;
+
+TEST_F(InstallAndUninstall, EverythingInstalledThenEverythingGone) {
+  Install();
+  // Every file byte for byte, each recorded with its size and time.
+  TQLRegistry info(HKEY_LOCAL_MACHINE);
+  ASSERT_TRUE(info.OpenKeyReadOnly(kInfoKey));
+  EXPECT_EQ(Folder, info.ReadString("AppPath"));
+  const int32_t count = info.ReadInteger("InstallItem").value_or(0);
+  EXPECT_EQ(12, count);
+  int32_t checked = 0;
+  for (const auto& entry : fs::directory_iterator(Payload)) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_EQ(ReadTextFile(entry.path().string()), ReadTextFile(Folder + "\\" + name)) << name;
+    ++checked;
+  }
+  EXPECT_EQ(12, checked);
+  for (int32_t i = 0; i < count; ++i) {
+    TQLRegistry group(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(group.OpenKeyReadOnly(std::string(kInfoKey) + "\\" + InstallItemGroupKey(i)));
+    TQLInstallItem item = DecodeInstallItem(group.ReadBinaryData(InstallItemValueName(i)));
+    EXPECT_EQ(FileSizeOf(item.Path), item.Size) << item.Path;
+    EXPECT_DOUBLE_EQ(FileDateTimeOf(item.Path), item.Time) << item.Path;
+  }
+  EXPECT_EQ("\"" + Folder + "\\UNINST\\UNINST.EXE\" /UNINSTALL", UninstallCommand());
+  EXPECT_EQ("Prismora SE", ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
+  EXPECT_EQ(Folder + "\\PQENGINE.EXE", ReadString(HKEY_LOCAL_MACHINE, std::string(kProductKey) + "\\SECTION", "AppMain"));
+  EXPECT_TRUE(PathExists(Folder + "\\UNINST\\UNINST.EXE"));
+  for (const char* ext : kFileTypes) EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ext)) << ext;
+  EXPECT_EQ("application/x-prismora-se", ReadString(HKEY_CLASSES_ROOT, ".PQR", "Content Type"));
+  EXPECT_EQ(Folder + "\\axpqeng.dll", ReadString(HKEY_CLASSES_ROOT, kClsidKey, ""));
+  EXPECT_EQ(ReadTextFile(Payload + "NPPQESE.DLL"), ReadTextFile(Browser / "PLUGINS\\NPPQESE.DLL"));
+  const std::string desktop = GetSpecialFolderPath(25), programs = GetSpecialFolderPath(23);
+  EXPECT_TRUE(PathExists(desktop + "\\Prismora SE.lnk"));
+  EXPECT_TRUE(PathExists(programs + "\\Prismora SE\\Prismora.lnk"));
+  EXPECT_TRUE(PathExists(programs + "\\Prismora SE\\Prismora ReadMe.lnk"));
+
+  WriteTextFile(Folder + "\\my notes.txt", "the user's own file");
+  std::string closing;
+  Uninstall("OK", &closing);
+  EXPECT_EQ("Uninstallation was finished\r\n\r\nWhen Windows will be started next time, the remaining file is "
+            "automatically deleted.",
+            closing);
+  for (const auto& entry : fs::directory_iterator(Payload))
+    EXPECT_FALSE(PathExists(Folder + "\\" + entry.path().filename().string())) << entry.path();
+  EXPECT_EQ("the user's own file", ReadTextFile(Folder + "\\my notes.txt"));
+  for (const char* key : {kUninstallKey, kProductKey}) EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, key)) << key;
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+  for (const char* ext : kFileTypes) EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ext)) << ext;
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClsidKey));
+  EXPECT_FALSE(PathExists(Browser / "PLUGINS\\NPPQESE.DLL"));
+  EXPECT_FALSE(PathExists(desktop + "\\Prismora SE.lnk"));
+  EXPECT_FALSE(PathExists(programs + "\\Prismora SE"));
+  // The uninstaller, its folder and the installation folder go at the next start.
+  const std::string pending = PendingOperations();
+  for (const std::string& path : {Folder + "\\UNINST\\UNINST.EXE", Folder + "\\UNINST", Folder})
+    EXPECT_NE(std::string::npos, pending.find("\\??\\" + path + "||")) << path << " in " << pending;
+  DeleteFileA((Folder + "\\my notes.txt").c_str());
+}
+
+TEST_F(InstallAndUninstall, CancelledUninstallChangesNothing) {
+  Install();
+  std::string closing;
+  Uninstall("Cancel", &closing);
+  EXPECT_EQ("The operation was canceled.", closing);
+  EXPECT_TRUE(PathExists(Folder + "\\PQENGINE.EXE"));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ".PQR"));
+
+  // A file changed since installation is asked about; No keeps it.
+  WriteTextFile(Folder + "\\README.TXT", "edited by the user");
+  Uninstall("OK", &closing, {"No"});
+  EXPECT_EQ("edited by the user", ReadTextFile(Folder + "\\README.TXT"));
+  EXPECT_FALSE(PathExists(Folder + "\\PQENGINE.EXE"));
+  DeleteFileA((Folder + "\\README.TXT").c_str());
+}
+
+TEST_F(InstallAndUninstall, InstallingTwiceRecordsTheSecondRun) {
+  Install();
+  Install();
+  TQLRegistry info(HKEY_LOCAL_MACHINE);
+  ASSERT_TRUE(info.OpenKeyReadOnly(kInfoKey));
+  EXPECT_EQ(12, info.ReadInteger("InstallItem").value_or(0));
+  std::string closing;
+  Uninstall("OK", &closing);
+  EXPECT_FALSE(PathExists(Folder + "\\PQENGINE.EXE"));
+}
+
+}  // namespace

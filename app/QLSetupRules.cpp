@@ -1,0 +1,107 @@
+#include "app/QLSetupRules.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+bool UnattendedMode = false;
+
+namespace {
+
+std::string Upper(std::string S) {
+  std::transform(S.begin(), S.end(), S.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+  return S;
+}
+
+std::string Trim(const std::string& S) {
+  const char* blanks = " \t\r\n";
+  size_t first = S.find_first_not_of(blanks);
+  if (first == std::string::npos) return "";
+  return S.substr(first, S.find_last_not_of(blanks) - first + 1);
+}
+
+std::string FileNameOf(const std::string& Path) {
+  size_t cut = Path.find_last_of("\\/:");
+  return cut == std::string::npos ? Path : Path.substr(cut + 1);
+}
+
+}  // namespace
+
+TQLRunMode DecideRunMode(const std::vector<std::string>& Args, const std::string& ProgramPath) {
+  if (!Args.empty() && Upper(Args[0]) == "/UNINSTALL") return TQLRunMode::Uninstall;
+  if (Upper(FileNameOf(ProgramPath)) == "UNINST.EXE") return TQLRunMode::Uninstall;
+  return TQLRunMode::Install;
+}
+
+bool HasUnattendedOption(const std::vector<std::string>& Args) {
+  for (const std::string& arg : Args) {
+    if (arg.empty() || (arg[0] != '-' && arg[0] != '/')) continue;
+    const std::string rest = Upper(arg.substr(1));
+    if (rest == "U" || rest == "UNATTENDED") return true;
+  }
+  return false;
+}
+
+TQLDirectXSource DecideDirectXSource(bool RootHasSetup, bool ConfigExists, const std::string& DXSetup,
+                                     const std::string& DXPath, bool NTFamily) {
+  TQLDirectXSource source;
+  if (RootHasSetup) {
+    source.Enabled = true;
+    source.Path = "\\";
+  } else if (ConfigExists) {
+    source.Enabled = Upper(Trim(DXSetup)) == "YES";
+    source.Path = DXPath;
+  }
+  if (NTFamily) source.Enabled = false;
+  return source;
+}
+
+std::string WithExtension(const std::string& Path, const std::string& Extension) {
+  size_t dot = Path.rfind('.');
+  size_t slash = Path.find_last_of("\\/");
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return Path + Extension;
+  return Path.substr(0, dot) + Extension;
+}
+
+std::string ConfigFilePath(const std::string& ProgramPath) { return WithExtension(ProgramPath, ".INI"); }
+
+std::string SetupCaption(const std::string& ProductVersion, bool NTFamily) {
+  return "Prismora SE Setup (Build " + ProductVersion + "." + (NTFamily ? "N" : "9") + ")";
+}
+
+std::string InstallSizeText(int64_t InstallSize, int64_t FreeSpace) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%6.2fMB / %8.2fMB", double(InstallSize) / 1024 / 1024,
+                double(FreeSpace) / 1024 / 1024);
+  return text;
+}
+
+TQLDiskQuestion DiskQuestion(int64_t FreeSpace, int64_t InstallSize) {
+  if (FreeSpace < InstallSize) return TQLDiskQuestion::NotEnough;
+  // 1.3 times the size, compared exactly: a free space of exactly 1.3 times
+  // the size asks nothing, whatever precision the processor computes in.
+  if (InstallSize * 13 > FreeSpace * 10) return TQLDiskQuestion::NotMuch;
+  return TQLDiskQuestion::None;
+}
+
+std::string FolderRoot(const std::string& FolderText) {
+  const std::string text = Upper(FolderText);
+  if (text.size() >= 2 && text[1] == ':' && std::isalpha(static_cast<unsigned char>(text[0])))
+    return text.substr(0, 2) + "\\";
+  if (text.rfind("\\\\", 0) == 0) {
+    size_t server = text.find('\\', 2);
+    if (server == std::string::npos || server == 2) return "";
+    size_t share = text.find('\\', server + 1);
+    std::string root = text.substr(0, share);
+    if (root.size() == server + 1) return "";
+    return root + "\\";
+  }
+  return "";
+}
+
+bool IsBrowserWindow(const std::string& Title, const std::string& ClassName) {
+  if (Title.empty()) return false;
+  const std::string title = Upper(Title), name = Upper(ClassName);
+  return title == "NETSCAPE'S HIDDEN FRAME" || name == "IEFRAME" || name == "MOZILLAUIWINDOWCLASS" ||
+         name == "CHROME_WIDGETWIN_0";
+}

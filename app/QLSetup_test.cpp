@@ -1,0 +1,134 @@
+// The setup program run for real under the system, driven from this test
+// process as a person would: its windows found, its buttons pressed, its
+// questions answered.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "shell/QLRegistry.h"
+#include "tests/support/ProcessDriver.h"
+#include "tests/support/StandIns.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/WindowDriver.h"
+
+namespace {
+
+const char kForm[] = "TFQLINST";
+const char kQuitQuestion[] = "The Prismora SE installation program has not finished. Do you still want to quit?";
+
+std::string SetupProgram() { return TestProgramFolder() + "prismora-setup.exe"; }
+
+// Saves the page as a picture for a person to look at.
+void Screenshot(HWND Form, const std::string& Name) {
+  CaptureWindowPng(Form, TestProgramFolder() + "screenshots\\" + Name + ".png");
+}
+
+std::string Normalised(std::string Text) {
+  std::string out;
+  for (char c : Text)
+    if (c != '\n') out += c;
+  return out;
+}
+
+class SetupWizard : public ::testing::Test {
+protected:
+  void SetUp() override { CreateDirectoryA((TestProgramFolder() + "screenshots").c_str(), nullptr); }
+  // The page controls that are showing, to tell the pages apart.
+  static bool Showing(HWND Form, const std::string& Text) { return IsShown(FindControl(Form, Text)); }
+};
+
+TEST_F(SetupWizard, TitleAndFolderPagesBackAndForth) {
+  TProcessDriver setup(SetupProgram(), "");
+  HWND form = setup.WaitWindow(kForm);
+  ASSERT_NE(nullptr, form);
+  EXPECT_EQ("Prismora SE Setup (Build 1.0.5.12.N)", WindowText(form));
+  RECT client;
+  GetClientRect(form, &client);
+  EXPECT_EQ(532, client.right);
+  EXPECT_EQ(251, client.bottom);
+  HWND next = FindControl(form, "&Next"), back = FindControl(form, "&Back"), cancel = FindControl(form, "&Cancel");
+  ASSERT_TRUE(next && back && cancel);
+  EXPECT_TRUE(IsShown(cancel));
+  EXPECT_FALSE(IsWindowEnabled(back));
+  EXPECT_FALSE(IsShown(FindControl(form, "Direct&X Only")));  // never on the NT family
+  Screenshot(form, "1-title-page");
+
+  Click(next);
+  ASSERT_TRUE(WaitFor([&] { return WindowText(next) == "&Install"; }));
+  EXPECT_TRUE(IsWindowEnabled(back));
+  EXPECT_TRUE(Showing(form, "Please specify the Folder of Prismora."));
+  EXPECT_TRUE(Showing(form, "Folder"));
+  EXPECT_TRUE(Showing(form, "B&rowse"));
+  EXPECT_TRUE(Showing(form, "Install Size / Free Space"));
+  HWND folder = FindControl(form, "C:\\Program Files (x86)\\Prismora 1.0 SE", "Edit");
+  if (!folder) folder = FindControl(form, "C:\\Program Files\\Prismora 1.0 SE", "Edit");
+  ASSERT_NE(nullptr, folder);
+  Screenshot(form, "2-folder-page");
+
+  // A folder on a drive that does not exist: no free space, no Install.
+  TypeText(folder, "Q:\\Nowhere\\Prismora");
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowEnabled(next); }));
+  TypeText(folder, "C:\\Prismora Test");
+  EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(next); }));
+
+  Click(back);
+  ASSERT_TRUE(WaitFor([&] { return WindowText(next) == "&Next"; }));
+  EXPECT_FALSE(IsWindowEnabled(back));
+
+  // The close question: Cancel keeps the wizard, OK ends it as cancelled.
+  PostMessageA(form, WM_CLOSE, 0, 0);
+  std::string text;
+  ASSERT_TRUE(AnswerDialog(setup, "Warning", "Cancel", &text));
+  EXPECT_EQ(kQuitQuestion, Normalised(text));
+  EXPECT_TRUE(IsShown(form));
+  Click(cancel);
+  ASSERT_TRUE(AnswerDialog(setup, "Warning", "OK"));
+  EXPECT_EQ(1602, setup.WaitExit());
+}
+
+TEST_F(SetupWizard, TitlePageQuestionsStopOrContinue) {
+  const std::string key = "\\Software\\Microsoft\\Internet Explorer";
+  TQLRegistry registry(HKEY_LOCAL_MACHINE);
+  ASSERT_TRUE(registry.OpenKey(key, true));
+  const std::string saved = registry.ReadString("Version");
+  registry.WriteString("Version", "3.02");
+  registry.CloseKey();
+  {
+    TProcessDriver setup(SetupProgram(), "");
+    HWND form = setup.WaitWindow(kForm);
+    ASSERT_NE(nullptr, form);
+    HWND next = FindControl(form, "&Next");
+    Click(next);
+    std::string text;
+    ASSERT_TRUE(AnswerDialog(setup, "Warning", "OK", &text));
+    EXPECT_EQ("For performing this program, Internet Explorer 4.0 or later is required.\rPlease be sure to install "
+              "the newest Internet Explorer.",
+              Normalised(text));
+    Sleep(300);
+    EXPECT_EQ("&Next", WindowText(next));  // OK stops on the title page
+    Click(next);
+    ASSERT_TRUE(AnswerDialog(setup, "Warning", "Continue"));
+    EXPECT_TRUE(WaitFor([&] { return WindowText(next) == "&Install"; }));
+  }
+  ASSERT_TRUE(registry.OpenKey(key, false));
+  registry.WriteString("Version", saved);
+}
+
+TEST_F(SetupWizard, BrokenArchiveEndsBeforeAnyWindow) {
+  TTempFolder dir;
+  const std::string broken = dir / "broken-setup.exe";
+  ASSERT_TRUE(CopyFileA(SetupProgram().c_str(), broken.c_str(), FALSE));
+  HANDLE update = BeginUpdateResourceA(broken.c_str(), FALSE);
+  ASSERT_NE(nullptr, update);
+  char junk[100] = "not an archive at all";
+  ASSERT_TRUE(UpdateResourceA(update, MAKEINTRESOURCEA(10), "PQSETUP", MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
+                              junk, sizeof junk));
+  ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
+  TProcessDriver setup(broken, "");
+  std::string text;
+  ASSERT_TRUE(AnswerDialog(setup, "Error", "OK", &text));
+  EXPECT_EQ("The archive file is broken or is not found.", text);
+  EXPECT_EQ(nullptr, setup.FindWindowNow(kForm));
+  EXPECT_EQ(1603, setup.WaitExit());
+}
+
+}  // namespace

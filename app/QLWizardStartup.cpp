@@ -1,0 +1,68 @@
+#include "app/QLWizardStartup.h"
+
+#include <windows.h>
+
+#include "app/QLSetupRules.h"
+#include "archive/QLRESOURCE.h"
+#include "archive/QLSetupArchive.h"
+#include "directx/QLDSETUPP.h"
+#include "directx/QLGETDXVER.h"
+#include "plugin/UPluginSetup.h"
+#include "shell/QLFileUtils.h"
+#include "shell/QLPlatform.h"
+
+namespace {
+
+std::string ProfileString(const std::string& File, const char* Key) {
+  char value[MAX_PATH] = {};
+  GetPrivateProfileStringA("DIRECTX", Key, "", value, sizeof value, File.c_str());
+  return value;
+}
+
+TQLDirectXSource DirectXSource() {
+  const bool root = DSetupPresent("\\");
+  const std::string config = ConfigFilePath(ProgramPath());
+  const bool configExists = !root && FileExists(config);
+  return DecideDirectXSource(root, configExists, configExists ? ProfileString(config, "DXSETUP") : "",
+                             configExists ? ProfileString(config, "DXPATH") : "", IsNTFamily());
+}
+
+std::string SetupDataFile() {
+  std::string path = ProgramPath();
+  int32_t size = 0, start = 0, extra = 0;
+  if (!ReadResourceTrailer(path, size, start, extra)) {
+    path = WithExtension(path, ".DAT");
+    ReadResourceTrailer(path, size, start, extra);
+  }
+  return path;
+}
+
+}  // namespace
+
+std::string ProgramPath() {
+  char path[MAX_PATH] = {};
+  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return std::string(path, n < MAX_PATH ? n : 0);
+}
+
+TQLSetupInfo GatherSetupInfo() {
+  TQLSetupInfo info;
+  const TQLDirectXSource dx = DirectXSource();
+  info.DirectXSetupEnabled = dx.Enabled;
+  info.DirectXSetupPath = dx.Path;
+  info.DirectXVersion = DetectDirectXVersion();
+  info.IEVersion = InternetExplorerVersion();
+  std::string programFiles = GetProgramFilesFolder();
+  if (!programFiles.empty() && programFiles.back() == '\\') programFiles.pop_back();  // a drive root
+  info.DefaultFolder = programFiles + "\\Prismora 1.0 SE";
+  info.Caption = SetupCaption(GetProductVersionText(), IsNTFamily());
+  info.DataFilePath = SetupDataFile();
+  const TQLArchiveCatalogue catalogue = ReadSetupArchiveCatalogue(GetModuleHandleA(nullptr));
+  info.FileCount = catalogue.EntryCount;
+  if (catalogue.Accepted && catalogue.TotalSize != 0) {
+    info.InstallSize = catalogue.TotalSize;
+    const int32_t dataSize = FileSizeOf(info.DataFilePath);
+    if (dataSize > 0) info.InstallSize += dataSize;
+  }
+  return info;
+}

@@ -1,0 +1,27 @@
+// What the wizard learns about the machine and about itself before it is
+// shown: the DirectX setup source (root folder or configuration file), the
+// DirectX and Internet Explorer versions, the default folder, the caption,
+// the setup data file and the archive catalogue with the space needed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct TQLSetupInfo {
+  bool DirectXSetupEnabled = false;
+  std::string DirectXSetupPath;
+  int DirectXVersion = 0;
+  double IEVersion = 0;
+  std::string DefaultFolder;
+  std::string Caption;
+  std::string DataFilePath;
+  int32_t FileCount = 0;
+  // Bytes needed; 0 when the archive is missing, refused or damaged (the
+  // program then ends before the wizard appears).
+  int64_t InstallSize = 0;
+};
+
+TQLSetupInfo GatherSetupInfo();
+
+// The running program's full path.
+std::string ProgramPath();

@@ -1,0 +1,61 @@
+// The setup program's entry: the language, the run mode from the first
+// argument and the program's own file name, then the wizard or the
+// uninstall sequence. The exit status tells deployment tools the outcome.
+#include <windows.h>
+#include <objbase.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/QLINST.h"
+#include "app/QLSetupRules.h"
+#include "app/QLUninstallSequence.h"
+#include "app/QLWizardStartup.h"
+#include "records/QLInstallRegistory.h"
+#include "shell/QLDllSearch.h"
+#include "ui/MultiLang.h"
+#include "ui/QLDialogs.h"
+
+namespace {
+
+std::vector<std::string> Arguments() { return std::vector<std::string>(__argv + 1, __argv + __argc); }
+
+int RunWizard() {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  int status;
+  {
+    TFQLINST form;
+    status = form.FormCreate() ? form.Run() : form.ExitStatus;
+  }
+  CoUninitialize();
+  return status;
+}
+
+int Run() {
+  SetUILanguage(true);
+  const std::vector<std::string> args = Arguments();
+  InstallRegistory();  // the one install registry exists from the start
+  if (DecideRunMode(args, ProgramPath()) == TQLRunMode::Uninstall) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // the shell links need it
+    int status = RunUninstallSequence();
+    CoUninitialize();
+    return status;
+  }
+  UnattendedMode = HasUnattendedOption(args);
+  return RunWizard();
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  RestrictDllSearchPath();
+  try {
+    return Run();
+  } catch (const std::exception& e) {
+    MessageDlg(e.what(), mtError, mbOK);
+  } catch (...) {
+    MessageDlg("Unexpected failure.", mtError, mbOK);
+  }
+  return kExitFailed;
+}

@@ -1,0 +1,27 @@
+// Run-length encoded pixel data of DIBs (RLE8 and RLE4): checking it against
+// its data and its image, and expanding it into an uncompressed DIB.
+// Portable.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "archive/QLDIBUTL.h"
+
+enum class TQLRLEStatus {
+  Ended,        // the end-of-bitmap code was reached
+  DataEnded,    // a code would read past the end of the data
+  OutOfBounds,  // a run, literal or move would leave the image
+};
+
+// Decodes Size bytes of RLE8 (Bits 8) or RLE4 (Bits 4) data of a Width ×
+// Height image into Pixels (uncompressed rows of DIBRowSize bytes, bottom row
+// first, zero-filled by the caller), or only walks it when Pixels is null.
+// Decoding stops at the first code that does not fit.
+TQLRLEStatus DecodeRLE(const uint8_t* Data, size_t Size, int32_t Width, int32_t Height, unsigned Bits,
+                       uint8_t* Pixels);
+
+// The run-length DIB as an uncompressed 8- or 4-bit DIB with the same colour
+// table. A run, literal or move that would leave the image ends the decoding
+// there; data that ends before the end-of-bitmap code gives none.
+TQLDIB ExpandRLE(const TQLDIB& DIB);

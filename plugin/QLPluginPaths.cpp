@@ -1,0 +1,56 @@
+#include "plugin/QLPluginPaths.h"
+
+#include <sstream>
+#include <locale>
+#include <vector>
+
+namespace {
+
+// Which bytes are trail bytes of double-byte characters, walking from the
+// start as the code page requires.
+std::vector<bool> TrailBytes(const std::string& S, const TQLIsLeadByte& IsLeadByte) {
+  std::vector<bool> trail(S.size(), false);
+  for (size_t i = 0; i < S.size(); ++i) {
+    if (IsLeadByte && IsLeadByte(static_cast<unsigned char>(S[i])) && i + 1 < S.size()) trail[++i] = true;
+  }
+  return trail;
+}
+
+std::string ExecutablePath(const std::string& Text) {
+  if (Text[0] != '"') return Text;
+  size_t close = Text.find('"', 1);
+  return Text.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+}
+
+}  // namespace
+
+std::string PluginFolderOfBrowserText(const std::string& Text, const TQLDirectoryExists& DirectoryExists,
+                                      const TQLIsLeadByte& IsLeadByte) {
+  if (Text.empty()) return "";
+  const std::string path = ExecutablePath(Text);
+  const std::vector<bool> trail = TrailBytes(path, IsLeadByte);
+  for (size_t i = path.size(); i-- > 1;) {
+    if (path[i] != '\\' || trail[i]) continue;
+    const std::string folder = path.substr(0, i);
+    if (!DirectoryExists(folder)) continue;
+    const std::string plugins = folder + "\\PLUGINS";
+    return DirectoryExists(plugins) ? plugins : "";
+  }
+  return "";
+}
+
+double ParseInternetExplorerVersion(const std::string& Text) {
+  if (Text.empty()) return 0;
+  std::string major = Text;
+  size_t first = major.find('.');
+  if (first != std::string::npos) {
+    size_t second = major.find('.', first + 1);
+    if (second != std::string::npos) major.erase(second);
+  }
+  std::istringstream in(major);
+  in.imbue(std::locale::classic());
+  double value = 0;
+  in >> value;
+  if (in.fail() || !in.eof()) return 0;
+  return value;
+}

@@ -1,0 +1,36 @@
+// Browser plug-in integration: discovery of the browsers' plug-in folders
+// and the Internet Explorer version, and the registration and removal of the
+// runtime as an ActiveX control, its Internet Explorer MIME keys and the
+// Netscape-style plug-in DLL. Keeps no state; every registry key, library
+// and folder list is released before an operation returns.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The control's class identifier.
+constexpr char kRuntimeClsid[] = "{5E2A7C10-3B94-4F61-9D08-A1C6E3B7F245}";
+
+// Plug-in folders of the browsers found, in source order, duplicates kept.
+std::vector<std::string> BrowserPluginFolders();
+// The PLUGINS folder belonging to a browser's path or open command, or "".
+std::string PluginFolderOfBrowser(const std::string& Text);
+// The installed Internet Explorer's version, 0 when absent or unreadable.
+double InternetExplorerVersion();
+
+// Deletes the Internet Explorer plug-in keys (stopping at the first failed
+// deletion) and the two MIME database content types. True when every
+// attempted plug-in key deletion succeeded.
+bool RemoveBrowserMimeKeys();
+bool WriteBrowserMimeKeys();
+void WriteRuntimeFileClsid();
+// Self-registration of Folder\axpqeng.dll; true only for S_OK.
+bool RegisterActiveXControl(const std::string& Folder);
+// Self-unregistration of Folder\axpqeng.dll, or of the registered server
+// when that file is gone; true also when no control is found at all.
+bool UnregisterActiveXControl(const std::string& Folder);
+// Copies DestFolder\NPPQESE.DLL into every plug-in folder, telling the user
+// about each copy that fails, and deletes the sibling's plug-in there.
+void InstallNetscapePlugins(const std::string& DestFolder);
+void RemoveNetscapePlugins();
+void RemoveJavaPluginClasses();

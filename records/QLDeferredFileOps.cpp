@@ -1,0 +1,112 @@
+#include "records/QLDeferredFileOps.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "shell/QLFileUtils.h"
+#include "shell/QLPlatform.h"
+
+namespace {
+
+constexpr DWORD SectionBufferSize = 0x7FFF;  // 32,767 bytes
+const char* const RenameSection = "rename";
+const char* const WinInitFile = "WININIT.INI";
+
+using TLines = std::vector<std::string>;
+
+// The lines of Section, or false when the section does not fit the buffer.
+bool ReadSectionLines(const std::string& Section, const std::string& IniFile, TLines& Lines) {
+  std::vector<char> buffer(SectionBufferSize, '\0');
+  DWORD length = GetPrivateProfileSectionA(Section.c_str(), buffer.data(), SectionBufferSize, IniFile.c_str());
+  if (length >= SectionBufferSize - 2) return false;
+  Lines.clear();
+  for (const char* line = buffer.data(); *line; line += strlen(line) + 1) Lines.emplace_back(line);
+  return true;
+}
+
+// Writes Lines as the whole section, each followed by a zero byte and the
+// block by one more; false, writing nothing, when the block would not fit
+// the 32,767-byte buffer.
+bool WriteSectionLines(const std::string& Section, const std::string& IniFile, const TLines& Lines) {
+  std::string block;
+  for (const std::string& line : Lines) block.append(line).push_back('\0');
+  block.push_back('\0');
+  if (block.size() > SectionBufferSize) return false;
+  return WritePrivateProfileSectionA(Section.c_str(), block.data(), IniFile.c_str()) != FALSE;
+}
+
+TLines::iterator FindLine(TLines& Lines, const std::string& Line) {
+  for (auto it = Lines.begin(); it != Lines.end(); ++it)
+    if (lstrcmpiA(it->c_str(), Line.c_str()) == 0) return it;
+  return Lines.end();
+}
+
+std::string RebootDeleteLine(const std::string& Path) { return "NUL=" + ShortPathOf(Path); }
+
+std::string WithExtension(const std::string& Path, const std::string& Extension) {
+  size_t dot = Path.find_last_of('.');
+  size_t separator = Path.find_last_of("\\/:");
+  if (dot == std::string::npos || (separator != std::string::npos && dot < separator)) return Path + Extension;
+  return Path.substr(0, dot) + Extension;
+}
+
+}  // namespace
+
+void AddProfileSectionLine(const std::string& Section, const std::string& Line, const std::string& IniFile) {
+  TLines lines;
+  if (!ReadSectionLines(Section, IniFile, lines)) return;
+  if (FindLine(lines, Line) == lines.end()) lines.push_back(Line);
+  WriteSectionLines(Section, IniFile, lines);
+}
+
+void RemoveProfileSectionLine(const std::string& Section, const std::string& Line, const std::string& IniFile) {
+  TLines lines;
+  if (!ReadSectionLines(Section, IniFile, lines)) return;
+  auto found = FindLine(lines, Line);
+  if (found != lines.end()) lines.erase(found);
+  WriteSectionLines(Section, IniFile, lines);
+}
+
+std::string ShortPathOf(const std::string& Path) {
+  char shortPath[MAX_PATH] = {};
+  DWORD length = GetShortPathNameA(Path.c_str(), shortPath, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return Path;
+  return std::string(shortPath, length);
+}
+
+void DeleteFileAtReboot(const std::string& Path) {
+  if (IsNTFamily())
+    MoveFileExA(Path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  else
+    AddProfileSectionLine(RenameSection, RebootDeleteLine(Path), WinInitFile);
+}
+
+std::string ReplacementCandidateOf(const std::string& Path) {
+  std::string candidate;
+  for (int i = 0; i < 0x1000; ++i) {
+    char extension[8];
+    snprintf(extension, sizeof(extension), ".%03X", static_cast<unsigned>(i));
+    candidate = WithExtension(Path, extension);
+    if (!FileExists(candidate)) break;
+  }
+  return candidate;
+}
+
+void CancelDeleteAtReboot(const std::string& Path, const std::string& SourcePath) {
+  if (!IsNTFamily()) {
+    RemoveProfileSectionLine(RenameSection, RebootDeleteLine(Path), WinInitFile);
+    return;
+  }
+  std::string candidate = ReplacementCandidateOf(Path);
+  CopyFileWithTime(SourcePath, candidate);
+  DWORD attributes = GetFileAttributesA(candidate.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    // Only the archive bit is kept; no bit at all means a normal file.
+    attributes &= FILE_ATTRIBUTE_ARCHIVE;
+    SetFileAttributesA(candidate.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
+  }
+  MoveFileExA(candidate.c_str(), Path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT);
+}

@@ -1,0 +1,148 @@
+#include "shell/QLRegistry.h"
+
+#include <cstring>
+
+namespace {
+
+std::string RelativeKey(const std::string& Key) {
+  size_t start = Key.find_first_not_of('\\');
+  return start == std::string::npos ? std::string() : Key.substr(start);
+}
+
+[[noreturn]] void RaiseError(const char* Format, const std::string& Name) {
+  throw EQLRegistryError(std::string(Format) + "'" + Name + "'");
+}
+
+// The names of Key's direct subkeys, read before any of them is removed.
+std::vector<std::string> SubKeyNames(HKEY Key) {
+  std::vector<std::string> names;
+  char name[256];
+  for (DWORD index = 0;; ++index) {
+    DWORD length = sizeof(name);
+    if (RegEnumKeyExA(Key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    names.emplace_back(name, length);
+  }
+  return names;
+}
+
+bool DeleteKeyTree(HKEY Parent, const std::string& Name) {
+  {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExA(Parent, Name.c_str(), 0, KEY_READ | KEY_WRITE, &raw) != ERROR_SUCCESS) return false;
+    TQLRegKey key(raw);
+    for (const std::string& sub : SubKeyNames(key.Get())) DeleteKeyTree(key.Get(), sub);
+  }
+  return RegDeleteKeyA(Parent, Name.c_str()) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+TQLRegistry::TQLRegistry(HKEY Root) : FRoot(Root) {}
+
+void TQLRegistry::SetRootKey(HKEY Root) {
+  CloseKey();
+  FRoot = Root;
+}
+
+bool TQLRegistry::OpenWithAccess(const std::string& Key, bool CanCreate, REGSAM Access) {
+  CloseKey();
+  std::string path = RelativeKey(Key);
+  HKEY raw = nullptr;
+  LONG status = CanCreate ? RegCreateKeyExA(FRoot, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, Access, nullptr,
+                                            &raw, nullptr)
+                          : RegOpenKeyExA(FRoot, path.c_str(), 0, Access, &raw);
+  if (status != ERROR_SUCCESS) return false;
+  FKey.Reset(raw);
+  return true;
+}
+
+bool TQLRegistry::OpenKey(const std::string& Key, bool CanCreate) {
+  return OpenWithAccess(Key, CanCreate, KEY_ALL_ACCESS);
+}
+
+bool TQLRegistry::OpenKeyReadOnly(const std::string& Key) { return OpenWithAccess(Key, false, KEY_READ); }
+
+void TQLRegistry::CloseKey() { FKey.Reset(); }
+
+bool TQLRegistry::KeyExists(const std::string& Key) const {
+  HKEY raw = nullptr;
+  if (RegOpenKeyExA(FRoot, RelativeKey(Key).c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS) return false;
+  TQLRegKey key(raw);
+  return true;
+}
+
+bool TQLRegistry::DeleteKey(const std::string& Key) {
+  std::string path = RelativeKey(Key);
+  if (path.empty()) return false;
+  return DeleteKeyTree(FRoot, path);
+}
+
+bool TQLRegistry::QueryValue(const std::string& Name, DWORD& Type, std::vector<uint8_t>* Data) const {
+  DWORD size = 0;
+  if (RegQueryValueExA(FKey.Get(), Name.c_str(), nullptr, &Type, nullptr, &size) != ERROR_SUCCESS) return false;
+  if (!Data) return true;
+  Data->assign(size, 0);
+  if (size == 0) return true;
+  if (RegQueryValueExA(FKey.Get(), Name.c_str(), nullptr, &Type, Data->data(), &size) != ERROR_SUCCESS) return false;
+  Data->resize(size);
+  return true;
+}
+
+bool TQLRegistry::ValueExists(const std::string& Name) const {
+  DWORD type = 0;
+  return FKey && QueryValue(Name, type, nullptr);
+}
+
+int TQLRegistry::GetDataSize(const std::string& Name) const {
+  DWORD size = 0;
+  if (!FKey || RegQueryValueExA(FKey.Get(), Name.c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) return -1;
+  return static_cast<int>(size);
+}
+
+bool TQLRegistry::DeleteValue(const std::string& Name) {
+  return FKey && RegDeleteValueA(FKey.Get(), Name.c_str()) == ERROR_SUCCESS;
+}
+
+void TQLRegistry::WriteData(const std::string& Name, DWORD Type, const void* Data, DWORD Size) {
+  if (!FKey || RegSetValueExA(FKey.Get(), Name.c_str(), 0, Type, static_cast<const BYTE*>(Data), Size) != ERROR_SUCCESS)
+    RaiseError("Failed to set data for ", Name);
+}
+
+void TQLRegistry::WriteString(const std::string& Name, const std::string& Value) {
+  WriteData(Name, REG_SZ, Value.c_str(), static_cast<DWORD>(Value.size() + 1));
+}
+
+std::string TQLRegistry::ReadString(const std::string& Name) const {
+  DWORD type = 0;
+  std::vector<uint8_t> data;
+  if (!FKey || !QueryValue(Name, type, &data)) return std::string();
+  if (type != REG_SZ && type != REG_EXPAND_SZ) RaiseError("Invalid data type for ", Name);
+  std::string text(data.begin(), data.end());
+  return text.substr(0, text.find('\0'));
+}
+
+void TQLRegistry::WriteInteger(const std::string& Name, int32_t Value) {
+  WriteData(Name, REG_DWORD, &Value, sizeof(Value));
+}
+
+std::optional<int32_t> TQLRegistry::ReadInteger(const std::string& Name) const {
+  DWORD type = 0;
+  std::vector<uint8_t> data;
+  if (!FKey || !QueryValue(Name, type, &data)) return std::nullopt;
+  if (type != REG_DWORD || data.size() != sizeof(int32_t)) RaiseError("Invalid data type for ", Name);
+  int32_t value = 0;
+  memcpy(&value, data.data(), sizeof(value));
+  return value;
+}
+
+void TQLRegistry::WriteBinaryData(const std::string& Name, const void* Data, size_t Size) {
+  WriteData(Name, REG_BINARY, Data, static_cast<DWORD>(Size));
+}
+
+std::vector<uint8_t> TQLRegistry::ReadBinaryData(const std::string& Name) const {
+  DWORD type = 0;
+  std::vector<uint8_t> data;
+  if (!FKey || !QueryValue(Name, type, &data)) return {};
+  if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_DWORD) RaiseError("Invalid data type for ", Name);
+  return data;
+}

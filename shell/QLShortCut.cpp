@@ -1,0 +1,141 @@
+#include "shell/QLShortCut.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <system_error>
+
+#include "shell/QLFileUtils.h"
+#include "shell/QLPlatform.h"
+#include "shell/QLWinHandles.h"
+
+namespace {
+
+constexpr int CsidlDesktop = 16;         // CSIDL_DESKTOPDIRECTORY
+constexpr int CsidlPrograms = 2;         // CSIDL_PROGRAMS
+constexpr int CsidlCommonDesktop = 25;   // CSIDL_COMMON_DESKTOPDIRECTORY
+constexpr int CsidlCommonPrograms = 23;  // CSIDL_COMMON_PROGRAMS
+
+std::wstring WideOf(const std::string& Text) {
+  int length = MultiByteToWideChar(CP_ACP, 0, Text.c_str(), -1, nullptr, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, Text.c_str(), -1, &wide[0], length);
+  wide.resize(static_cast<size_t>(length - 1));
+  return wide;
+}
+
+TQLComPtr<IShellLinkA> NewShellLink() {
+  IShellLinkA* raw = nullptr;
+  HRESULT result =
+      CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, reinterpret_cast<void**>(&raw));
+  TQLComPtr<IShellLinkA> link(raw);
+  if (FAILED(result) || !link)
+    throw std::system_error(static_cast<int>(result), std::system_category(), "shell link object");
+  return link;
+}
+
+int ShowCommandOf(TQLShowState State) {
+  switch (State) {
+    case TQLShowState::Minimized:
+      return SW_SHOWMINNOACTIVE;
+    case TQLShowState::Maximized:
+      return SW_SHOWMAXIMIZED;
+    default:
+      return SW_SHOWNORMAL;
+  }
+}
+
+// Each property in turn; false at the first one the link object refuses.
+bool SetLinkProperties(IShellLinkA& Link, const TQLShortCutInfo& Info) {
+  if (FAILED(Link.SetPath(Info.Path.c_str()))) return false;
+  if (FAILED(Link.SetArguments(Info.Arguments.c_str()))) return false;
+  if (FAILED(Link.SetWorkingDirectory(Info.WorkingDirectory.c_str()))) return false;
+  if (FAILED(Link.SetDescription(Info.Description.c_str()))) return false;
+  if (!Info.IconLocation.empty() && FAILED(Link.SetIconLocation(Info.IconLocation.c_str(), Info.IconIndex)))
+    return false;
+  return SUCCEEDED(Link.SetShowCmd(ShowCommandOf(Info.ShowState)));
+}
+
+bool SaveLink(IShellLinkA& Link, const std::string& LinkPath) {
+  IPersistFile* raw = nullptr;
+  HRESULT result = Link.QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&raw));
+  TQLComPtr<IPersistFile> file(raw);
+  if (FAILED(result) || !file) return false;
+  return SUCCEEDED(file.Get()->Save(WideOf(LinkPath).c_str(), FALSE));
+}
+
+std::string FolderPart(const std::string& Path) {
+  size_t cut = Path.find_last_of('\\');
+  return cut == std::string::npos ? std::string() : Path.substr(0, cut);
+}
+
+}  // namespace
+
+const TQLShortCutFile ShortCutTable[ShortCutCount] = {
+    {"\\PQENGINE.EXE", "Prismora SE", CsidlDesktop, ""},
+    {"\\PQENGINE.EXE", "Prismora SE\\Prismora", CsidlPrograms, ""},
+    {"\\README.TXT", "Prismora SE\\Prismora ReadMe", CsidlPrograms, ""},
+};
+
+TQLShortCutFile AllUsersShortCut(const TQLShortCutFile& Row) {
+  TQLShortCutFile mapped = Row;
+  if (!IsNTFamily()) return mapped;
+  if (mapped.Folder == CsidlDesktop) mapped.Folder = CsidlCommonDesktop;
+  if (mapped.Folder == CsidlPrograms) mapped.Folder = CsidlCommonPrograms;
+  return mapped;
+}
+
+std::string ShortCutLinkPath(const TQLShortCutFile& Row) {
+  std::string folder = GetSpecialFolderPath(Row.Folder);
+  if (folder.empty()) return std::string();
+  return folder + "\\" + Row.LinkName + ".lnk";
+}
+
+bool CreateShortCut(const std::string& LinkPath, const TQLShortCutInfo& Info) {
+  std::string path = FullPathOf(LinkPath);
+  TQLComPtr<IShellLinkA> link = NewShellLink();
+  if (!SetLinkProperties(*link.Get(), Info)) return false;
+  std::string folder = FolderPart(path);
+  if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
+  return SaveLink(*link.Get(), path);
+}
+
+bool CreateShortCutFile(const std::string& AppPath, const TQLShortCutFile& Row) {
+  TQLShortCutInfo info;
+  info.Path = AppPath + Row.FileName;
+  info.Arguments = Row.Arguments;
+  info.WorkingDirectory = FolderPart(info.Path);
+  info.Description = Row.LinkName;
+  std::string linkPath = ShortCutLinkPath(Row);
+  return !linkPath.empty() && CreateShortCut(linkPath, info);
+}
+
+void DeleteShortCutFile(const TQLShortCutFile& Row) { DeleteFileIfExists(ShortCutLinkPath(Row)); }
+
+namespace {
+
+// Never the special folder itself (an empty Name) nor a folder below the
+// drive root when the special folder is unknown.
+void DeleteFolderBelow(int Csidl, const std::string& Name) {
+  std::string folder = GetSpecialFolderPath(Csidl);
+  if (folder.empty() || Name.empty()) return;
+  DeleteTree(folder + "\\" + Name);
+}
+
+}  // namespace
+
+void DeleteProgramsFolder(const std::string& Name) {
+  if (IsNTFamily()) DeleteFolderBelow(CsidlCommonPrograms, Name);
+  DeleteFolderBelow(CsidlPrograms, Name);
+}
+
+void DeleteDesktopShortCut(const std::string& Name) {
+  TQLShortCutFile row;
+  row.LinkName = Name;
+  row.Folder = CsidlDesktop;
+  DeleteShortCutFile(row);
+  if (!IsNTFamily()) return;
+  row.Folder = CsidlCommonDesktop;
+  DeleteShortCutFile(row);
+}
