@@ -117,6 +117,20 @@ void TFQLINST::SetText(HWND Control, const std::string& Text) {
   InvalidateRect(GetParent(Control), &r, TRUE);
 }
 
+void TFQLINST::FitLabelHeight(HWND Label) {
+  RECT r;
+  GetClientRect(Label, &r);
+  std::string text(size_t(GetWindowTextLengthA(Label)) + 1, '\0');
+  text.resize(size_t(GetWindowTextA(Label, text.data(), int(text.size()))));
+  HDC dc = GetDC(Label);
+  HGDIOBJ old = SelectObject(dc, FFont);
+  RECT needed{0, 0, r.right, 0};
+  DrawTextA(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK);
+  SelectObject(dc, old);
+  ReleaseDC(Label, dc);
+  SetWindowPos(Label, nullptr, 0, 0, r.right, needed.bottom, SWP_NOMOVE | SWP_NOZORDER);
+}
+
 HWND TFQLINST::Label(TQLPage Page, int Left, int Top, int Width, int Height, DWORD Style) {
   HWND label = CreateWindowExA(WS_EX_TRANSPARENT, "STATIC", "", WS_CHILD | WS_VISIBLE | Style, Left, Top, Width,
                                Height, Notebook1[Page].Handle, nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -376,6 +390,7 @@ void TFQLINST::EnterComplete() {
 }
 
 void TFQLINST::ShowWebLink(bool Show) {
+  FitLabelHeight(Label_Complete);
   RECT r;
   GetWindowRect(Label_Complete, &r);
   MapWindowPoints(nullptr, GetParent(Label_Complete), reinterpret_cast<POINT*>(&r), 2);

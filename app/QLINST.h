@@ -84,6 +84,8 @@ private:
   HWND Label(TQLPage Page, int Left, int Top, int Width, int Height, DWORD Style = 0);
   HWND Button(HWND Parent, int Id, int Left, int Top, int Width, int Height, const char* Caption);
   void SetText(HWND Control, const std::string& Text);
+  // Makes a label as high as its text needs.
+  void FitLabelHeight(HWND Label);
   void SetPageTexts();
   void ShowPage(TQLPage Page);
   void Command(int Id, int Code);

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Makes background.bmp, the wizard's background picture: 531 x 250 pixels,
 8 bits per pixel, 256 colours, run-length encoded (RLE8). A calm vertical
-gradient with the product name drawn in a small block font.
+gradient with the product name drawn in a small block font in the left
+column, which the page texts leave free.
 
 Usage: python3 make_background.py [output.bmp]
 """
@@ -47,19 +48,21 @@ def palette():
 def image():
     """Rows top to bottom, each a list of palette indexes."""
     rows = [[y * GRADIENT // HEIGHT] * WIDTH for y in range(HEIGHT)]
-    text, scale = "Prismora SE", 5
-    text_width = len(text) * 6 * scale
-    left, top = (WIDTH - text_width) // 2, 150
-    for n, ch in enumerate(text):
-        for gy, line in enumerate(GLYPHS[ch]):
-            for gx, bit in enumerate(line):
-                if bit != "1":
-                    continue
-                for dy in range(scale):
-                    for dx in range(scale):
-                        x, y = left + (n * 6 + gx) * scale + dx, top + gy * scale + dy
-                        rows[y + 2][x + 2] = SHADOW
-                        rows[y][x] = TEXT
+    # The product name stands in the left column, clear of the page texts,
+    # which begin at x = 160.
+    scale = 3
+    for line, (text, top) in enumerate((("Prismora", 28), ("SE", 56))):
+        left = 10
+        for n, ch in enumerate(text):
+            for gy, glyph_row in enumerate(GLYPHS[ch]):
+                for gx, bit in enumerate(glyph_row):
+                    if bit != "1":
+                        continue
+                    for dy in range(scale):
+                        for dx in range(scale):
+                            x, y = left + (n * 6 + gx) * scale + dx, top + gy * scale + dy
+                            rows[y + 2][x + 2] = SHADOW
+                            rows[y][x] = TEXT
     return rows
 
 
