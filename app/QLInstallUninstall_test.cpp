@@ -8,9 +8,11 @@
 #include "records/QLInstallItem.h"
 #include "shell/QLFileUtils.h"
 #include "shell/QLRegistry.h"
+#include "shell/QLWinHandles.h"
 #include "tests/support/ProcessDriver.h"
 #include "tests/support/StandIns.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WindowDriver.h"
 
 namespace {
 
@@ -166,6 +168,89 @@ TEST_F(InstallAndUninstall, InstallingTwiceRecordsTheSecondRun) {
   std::string closing;
   Uninstall("OK", &closing);
   EXPECT_FALSE(PathExists(Folder + "\\PQENGINE.EXE"));
+}
+
+TEST_F(InstallAndUninstall, FileInTheWayIgnoredAndTheRestInstalled) {
+  ForceDirectories(Folder);
+  WriteTextFile(Folder + "\\README.TXT", "an older read-me, held open");
+  TQLFileHandle held(CreateFileA((Folder + "\\README.TXT").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(held);
+  TProcessDriver setup(TestProgramFolder() + "prismora-setup.exe", "/u");
+  std::string text;
+  ASSERT_TRUE(AnswerDialog(setup, "Error", "Ignore", &text));
+  EXPECT_EQ("The file cannot be extract:\r\r" + Folder + "\\README.TXT", text);
+  EXPECT_EQ(0, setup.WaitExit(120000));
+  held.Reset();
+  EXPECT_EQ("an older read-me, held open", ReadTextFile(Folder + "\\README.TXT"));
+  EXPECT_TRUE(PathExists(Folder + "\\PQENGINE.EXE"));
+  TQLRegistry info(HKEY_LOCAL_MACHINE);
+  ASSERT_TRUE(info.OpenKeyReadOnly(kInfoKey));
+  EXPECT_EQ(11, info.ReadInteger("InstallItem").value_or(0));  // the file kept is no install item
+  std::string closing;
+  Uninstall("OK", &closing);
+  EXPECT_EQ("an older read-me, held open", ReadTextFile(Folder + "\\README.TXT"));
+  DeleteFileA((Folder + "\\README.TXT").c_str());
+}
+
+// The DirectX step exists on Windows 95/98/Me only; the tests name that
+// family to the program. The DirectX setup is the project's stand-in.
+class DirectXStep : public InstallAndUninstall {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(CopyStandIn("standin_dsetup.dll", Redistributable / "DSETUP.DLL"));
+    WriteTextFile(Config, "[DIRECTX]\r\nDXSETUP = yes \r\nDXPATH=" + Redistributable.Path() + "\r\n");
+    SetProcessVariable("QL_PLATFORM_FAMILY", "9x");
+  }
+  void TearDown() override {
+    SetProcessVariable("QL_PLATFORM_FAMILY", "");
+    SetProcessVariable("QL_DSETUP_RESULT", "");
+    DeleteFileA(Config.c_str());
+  }
+  // Walks the wizard to the completion page; the buttons there.
+  void RunToComplete(TProcessDriver& Setup, HWND& Back, HWND& Next) {
+    HWND form = Setup.WaitWindow("TFQLINST");
+    ASSERT_NE(nullptr, form);
+    Next = FindButton(form, "Next");
+    Back = FindButton(form, "Back");
+    Click(Next);
+    ASSERT_TRUE(WaitFor([&] { return WindowText(Next) == "&Install"; }));
+    Click(Next);  // the copying run
+    ASSERT_TRUE(WaitFor([&] { return WindowText(Next) == "&Next" && IsWindowEnabled(Next); }, 120000));
+    Click(Next);
+    ASSERT_TRUE(WaitFor([&] { return IsShown(FindButton(form, "Skip")); }));
+    EXPECT_TRUE(IsShown(FindControl(form, "The installation of DirectX begins.")));
+    EXPECT_EQ("&Install", WindowText(Next));
+    Click(Next);
+    ASSERT_TRUE(WaitFor([&] { return WindowText(Next) == "&Exit" && IsWindowEnabled(Next); }, 60000));
+  }
+  TTempFolder Redistributable;
+  const std::string Config = TestProgramFolder() + "prismora-setup.INI";
+};
+
+TEST_F(DirectXStep, RestartWantedGivesTheRestartButton) {
+  SetProcessVariable("QL_DSETUP_RESULT", "1");
+  TProcessDriver setup(TestProgramFolder() + "prismora-setup.exe", "");
+  HWND back = nullptr, next = nullptr;
+  RunToComplete(setup, back, next);
+  EXPECT_EQ("Restart", WindowText(back));
+  EXPECT_EQ(Redistributable.Path() + "|10010018\n", ReadTextFile(Redistributable / "DSETUP.LOG"));
+  Click(next);  // Exit without restarting
+  EXPECT_EQ(3010, setup.WaitExit());
+  std::string closing;
+  Uninstall("OK", &closing);
+}
+
+TEST_F(DirectXStep, OtherResultsGiveTheDetailsButton) {
+  SetProcessVariable("QL_DSETUP_RESULT", "-14");
+  TProcessDriver setup(TestProgramFolder() + "prismora-setup.exe", "");
+  HWND back = nullptr, next = nullptr;
+  RunToComplete(setup, back, next);
+  EXPECT_EQ("Details", WindowText(back));
+  Click(next);
+  EXPECT_EQ(0, setup.WaitExit());
+  std::string closing;
+  Uninstall("OK", &closing);
 }
 
 }  // namespace

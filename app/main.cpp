@@ -14,6 +14,7 @@
 #include "app/QLWizardStartup.h"
 #include "records/QLInstallRegistory.h"
 #include "shell/QLDllSearch.h"
+#include "shell/QLPlatform.h"
 #include "ui/MultiLang.h"
 #include "ui/QLDialogs.h"
 
@@ -32,7 +33,15 @@ int RunWizard() {
   return status;
 }
 
+// The tests run the Windows 95/98/Me branches on an NT-family system by
+// naming that family in QL_PLATFORM_FAMILY.
+void ChoosePlatformFamily() {
+  const char* family = std::getenv("QL_PLATFORM_FAMILY");
+  if (family && std::string(family) == "9x") SetNTFamilyOverride(false);
+}
+
 int Run() {
+  ChoosePlatformFamily();
   SetUILanguage(true);
   const std::vector<std::string> args = Arguments();
   InstallRegistory();  // the one install registry exists from the start
