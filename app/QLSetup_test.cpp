@@ -131,4 +131,70 @@ TEST_F(SetupWizard, BrokenArchiveEndsBeforeAnyWindow) {
   EXPECT_EQ(1603, setup.WaitExit());
 }
 
+// A window of the class a browser shows, as a running browser would have.
+class TBrowserWindow {
+public:
+  TBrowserWindow() {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "IEFrame";
+    RegisterClassA(&wc);
+    FHandle = CreateWindowExA(0, "IEFrame", "Home page", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+  }
+  ~TBrowserWindow() { DestroyWindow(FHandle); }
+
+private:
+  HWND FHandle;
+};
+
+TEST_F(SetupWizard, RunningBrowserIsAskedAbout) {
+  TBrowserWindow browser;
+  TProcessDriver setup(SetupProgram(), "");
+  HWND form = setup.WaitWindow(kForm);
+  ASSERT_NE(nullptr, form);
+  HWND next = FindControl(form, "&Next");
+  Click(next);
+  std::string text;
+  ASSERT_TRUE(AnswerDialog(setup, "Warning", "Continue", &text));
+  EXPECT_EQ("Please terminate a browser at the time of Prismora installation.", text);
+  EXPECT_TRUE(WaitFor([&] { return WindowText(next) == "&Install"; }));
+  // On the folder page the close question is asked too.
+  PostMessageA(form, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(AnswerDialog(setup, "Warning", "OK", &text));
+  EXPECT_EQ(kQuitQuestion, Normalised(text));
+  EXPECT_EQ(1602, setup.WaitExit());
+}
+
+TEST_F(SetupWizard, DirectXOnlyOnTheOtherFamily) {
+  const std::string config = TestProgramFolder() + "prismora-setup.INI";
+  TTempFolder redistributable;
+  ASSERT_TRUE(CopyStandIn("standin_dsetup.dll", redistributable / "DSETUP.DLL"));
+  WriteTextFile(config, "[DIRECTX]\r\nDXSETUP=YES\r\nDXPATH=" + redistributable.Path() + "\r\n");
+  SetProcessVariable("QL_PLATFORM_FAMILY", "9x");
+  {
+    TProcessDriver setup(SetupProgram(), "");
+    HWND form = setup.WaitWindow(kForm);
+    ASSERT_NE(nullptr, form);
+    EXPECT_EQ("Prismora SE Setup (Build 1.0.5.12.9)", WindowText(form));
+    HWND directX = FindControl(form, "Direct&X Only");
+    ASSERT_TRUE(IsShown(directX));
+    Click(directX);
+    HWND skip = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return IsShown(skip = FindButton(form, "Skip")); }));
+    Screenshot(form, "3-directx-page");
+    Click(skip);  // no DirectX setup, and nothing of the product installed
+    HWND next = FindControl(form, "&Exit");
+    ASSERT_TRUE(WaitFor([&] { return IsShown(next = FindControl(form, "&Exit")); }));
+    EXPECT_TRUE(IsShown(FindButton(form, "Details")));
+    Screenshot(form, "4-complete-page");
+    Click(next);
+    EXPECT_EQ(0, setup.WaitExit());
+  }
+  EXPECT_FALSE(PathExists(redistributable / "DSETUP.LOG"));
+  SetProcessVariable("QL_PLATFORM_FAMILY", "");
+  DeleteFileA(config.c_str());
+}
+
 }  // namespace
