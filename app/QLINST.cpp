@@ -289,7 +289,13 @@ void TFQLINST::EnterPage() {
   }
 }
 
+// Keeps the window answering during the copying run. The extraction reports
+// far more often than a person can see: looking at the queue every 20 ms
+// keeps the window as lively and costs a fraction of looking every time.
 void TFQLINST::KeepAlive() {
+  const DWORD now = GetTickCount();
+  if (now - FLastKeepAlive < 20) return;
+  FLastKeepAlive = now;
   MSG message;
   if (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) ProcessMessages();
   UpdateWindow(FHandle);
@@ -324,6 +330,7 @@ void TFQLINST::EnterSetUpNow() {
   const std::string folder = FolderText();
   try {
     ProgressCount = 0;
+    FLastKeepAlive = GetTickCount() - 20;
     const bool extracted = InstallProductFiles(
         folder, [this](int32_t p, int32_t m, bool o) { OnExtractProgress(p, m, o); },
         [this](const std::string& n, int32_t s, TDateTime d) { OnFileExtracted(n, s, d); });

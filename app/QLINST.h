@@ -107,6 +107,7 @@ private:
   TQLPage FPage = pgTitlePage;
   std::array<TPageWindow, pgCount> Notebook1;
   bool FClosed = false;
+  DWORD FLastKeepAlive = 0;
   bool FShown = false;
 
   // Controls, named as the form names them.

@@ -17,6 +17,7 @@ packages=(
   wine wine64 wine32:i386
   xvfb xauth x11-utils imagemagick
   python3 locales
+  nsis  # the installer the benchmark compares with
 )
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

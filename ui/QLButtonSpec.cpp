@@ -45,16 +45,16 @@ void ApplyLabelValue(TQLDialogPlan& Plan, const std::string& Value) {
 
 }  // namespace
 
-std::vector<TQLSpecPair> SplitButtonSpec(const std::string& Spec) {
+std::vector<TQLSpecPair> SplitButtonSpec(const std::string& ButtonSpec) {
   std::vector<TQLSpecPair> pairs;
   size_t pos = 0;
   auto next = [&]() {
-    size_t bar = Spec.find('|', pos);
-    std::string part = Spec.substr(pos, bar == std::string::npos ? std::string::npos : bar - pos);
-    pos = bar == std::string::npos ? Spec.size() : bar + 1;
+    size_t bar = ButtonSpec.find('|', pos);
+    std::string part = ButtonSpec.substr(pos, bar == std::string::npos ? std::string::npos : bar - pos);
+    pos = bar == std::string::npos ? ButtonSpec.size() : bar + 1;
     return part;
   };
-  while (pos < Spec.size()) {
+  while (pos < ButtonSpec.size()) {
     TQLSpecPair pair;
     pair.Name = next();
     pair.Value = next();
@@ -83,9 +83,9 @@ TQLDialogPlan PlanStandardDialog(uint16_t Buttons) {
   return plan;
 }
 
-TQLDialogPlan PlanButtonDialog(uint16_t Buttons, const std::string& Spec) {
+TQLDialogPlan PlanButtonDialog(uint16_t Buttons, const std::string& ButtonSpec) {
   TQLDialogPlan plan = PlanStandardDialog(Buttons);
-  std::vector<TQLSpecPair> pairs = SplitButtonSpec(Spec);
+  std::vector<TQLSpecPair> pairs = SplitButtonSpec(ButtonSpec);
   for (const TQLSpecPair& p : pairs)
     if (p.Name == "MESSAGE") ApplyLabelValue(plan, p.Value);
 

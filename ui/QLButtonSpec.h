@@ -16,7 +16,7 @@ struct TQLSpecPair {
 };
 
 // "NAME|VALUE|NAME|VALUE...": a missing last value is empty.
-std::vector<TQLSpecPair> SplitButtonSpec(const std::string& Spec);
+std::vector<TQLSpecPair> SplitButtonSpec(const std::string& ButtonSpec);
 
 // One row of the dialog's fixed button table (order = bit position).
 struct TQLButtonKind {
@@ -50,7 +50,7 @@ struct TQLDialogPlan {
 TQLDialogPlan PlanStandardDialog(uint16_t Buttons);
 
 // The standard dialog adjusted by a button specification.
-TQLDialogPlan PlanButtonDialog(uint16_t Buttons, const std::string& Spec);
+TQLDialogPlan PlanButtonDialog(uint16_t Buttons, const std::string& ButtonSpec);
 
 // The hexadecimal digits of a "*COLOR=" value: a valid non-negative 32-bit
 // number, otherwise none.

@@ -200,7 +200,7 @@ struct alignas(4) TQLEmptyTemplate {
 uint16_t ShowMessageForm(const TQLDialogRequest& R) {
   TQLMessageForm form;
   form.Request = &R;
-  form.Plan = R.ButtonDialog ? PlanButtonDialog(R.Buttons, R.Spec) : PlanStandardDialog(R.Buttons);
+  form.Plan = R.ButtonDialog ? PlanButtonDialog(R.Buttons, R.ButtonSpec) : PlanStandardDialog(R.Buttons);
   TQLEmptyTemplate tmpl{};
   tmpl.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER;
   INT_PTR result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &tmpl.Header, GetActiveWindow(),
@@ -220,8 +220,8 @@ uint16_t MessageDlg(const std::string& Text, TMsgDlgType Kind, TMsgDlgButtons Bu
 }
 
 uint16_t ShowButtonDialog(const std::string& Text, TMsgDlgType Kind, TMsgDlgButtons Buttons,
-                          const std::string& Spec) {
-  return Show({Text, Kind, Buttons, Spec, true});
+                          const std::string& ButtonSpec) {
+  return Show({Text, Kind, Buttons, ButtonSpec, true});
 }
 
 void SetDialogAnswerer(TQLDialogAnswerer Answerer_) { Answerer() = std::move(Answerer_); }

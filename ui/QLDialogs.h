@@ -27,7 +27,7 @@ struct TQLDialogRequest {
   std::string Text;
   TMsgDlgType Kind = mtInformation;
   TMsgDlgButtons Buttons = mbOK;
-  std::string Spec;           // button specification; empty for MessageDlg
+  std::string ButtonSpec;           // button specification; empty for MessageDlg
   bool ButtonDialog = false;  // ShowButtonDialog rather than the standard dialog
 };
 
@@ -36,7 +36,7 @@ uint16_t MessageDlg(const std::string& Text, TMsgDlgType Kind, TMsgDlgButtons Bu
 
 // The standard dialog adjusted by a button specification ("IGNORE|Continue").
 uint16_t ShowButtonDialog(const std::string& Text, TMsgDlgType Kind, TMsgDlgButtons Buttons,
-                          const std::string& Spec);
+                          const std::string& ButtonSpec);
 
 // Replaces the person for tests; an empty function restores the real dialog.
 using TQLDialogAnswerer = std::function<uint16_t(const TQLDialogRequest&)>;

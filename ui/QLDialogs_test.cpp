@@ -261,7 +261,7 @@ TEST(MessageDialog, AnswererSeesEveryRequest) {
   SetDialogAnswerer(nullptr);
   ASSERT_EQ(2u, seen.size());
   EXPECT_TRUE(seen[0].ButtonDialog);
-  EXPECT_EQ("IGNORE|Continue", seen[0].Spec);
+  EXPECT_EQ("IGNORE|Continue", seen[0].ButtonSpec);
   EXPECT_EQ(mbOK | mbIgnore, seen[0].Buttons);
   EXPECT_FALSE(seen[1].ButtonDialog);
   EXPECT_EQ(mtInformation, seen[1].Kind);

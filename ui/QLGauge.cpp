@@ -31,15 +31,25 @@ TQLGauge::~TQLGauge() {
   if (FHandle) DestroyWindow(FHandle);
 }
 
-void TQLGauge::SetMaxValue(int64_t Value) {
-  FMax = Value;
-  InvalidateRect(FHandle, nullptr, FALSE);
+void TQLGauge::SetMaxValue(int64_t Value) { Change(Value, FProgress); }
+
+void TQLGauge::SetProgress(int64_t Value) { Change(FMax, Value); }
+
+// Repaints only when the bar or its percentage would look different: the
+// extraction reports progress far more often than the bar can move.
+void TQLGauge::Change(int64_t Max, int64_t Progress) {
+  const int oldPercent = Percent(), oldWidth = FilledWidth();
+  FMax = Max;
+  FProgress = Progress;
+  if (Percent() != oldPercent || FilledWidth() != oldWidth) InvalidateRect(FHandle, nullptr, FALSE);
 }
 
-void TQLGauge::SetProgress(int64_t Value) {
-  if (Value == FProgress) return;
-  FProgress = Value;
-  InvalidateRect(FHandle, nullptr, FALSE);
+int TQLGauge::FilledWidth() const {
+  RECT r{};
+  GetClientRect(FHandle, &r);
+  if (FMax <= 0) return 0;
+  const int64_t p = FProgress < 0 ? 0 : FProgress > FMax ? FMax : FProgress;
+  return int(int64_t(r.right) * p / FMax);
 }
 
 int TQLGauge::Percent() const {
@@ -51,7 +61,7 @@ int TQLGauge::Percent() const {
 void TQLGauge::Paint(HDC DC) const {
   RECT r;
   GetClientRect(FHandle, &r);
-  const int filled = int(int64_t(r.right) * Percent() / 100);
+  const int filled = FilledWidth();
   RECT done{r.left, r.top, r.left + filled, r.bottom}, rest{r.left + filled, r.top, r.right, r.bottom};
   TQLGdiObject bar(CreateSolidBrush(RGB(0, 0, 160)));
   FillRect(DC, &done, static_cast<HBRUSH>(bar.Get()));

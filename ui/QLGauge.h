@@ -24,6 +24,8 @@ public:
 private:
   static LRESULT CALLBACK WindowProc(HWND Window, UINT Msg, WPARAM WParam, LPARAM LParam);
   void Paint(HDC DC) const;
+  void Change(int64_t Max, int64_t Progress);
+  int FilledWidth() const;
 
   HWND FHandle = nullptr;
   int64_t FMax = 100;
