@@ -39,11 +39,11 @@ void PassOverData(TQLTurboStream& Stream, int32_t C, const TQLExtractContext& Co
 
 // Clears the way for the target. False when the user cancels; Skip is set
 // when the user ignores a file that cannot be deleted.
-bool ClearTarget(const std::string& Target, const std::string& Shown, TQLExtractContext& Context, bool& Skip) {
+bool ClearTarget(const std::string& Target, TQLExtractContext& Context, bool& Skip) {
   Skip = false;
   while (Context.Disk.FileExists(Target)) {
     if (Context.Disk.ClearAttributesAndDelete(Target)) continue;
-    switch (Context.Prompts.AskCannotExtract("The file cannot be extract:\r\r" + Shown)) {
+    switch (Context.Prompts.AskCannotExtract("The file cannot be extract:\r\r" + Target)) {
       case TQLInUseAnswer::Cancel: return false;
       case TQLInUseAnswer::Ignore: Skip = true; return true;
       case TQLInUseAnswer::Retry: break;
@@ -98,7 +98,7 @@ bool ExtractArchiveEntry(TQLTurboStream& Stream, const std::string& DestFolder, 
   Report(Context, 2 * Index - 1, 2 * Count - 2, true);
 
   bool skip = false;
-  if (!ClearTarget(target, target, Context, skip)) return false;
+  if (!ClearTarget(target, Context, skip)) return false;
   const int32_t checkValueAt = dataStart + entry.CompressedSize;
   if (skip) {
     Stream.Seek(checkValueAt + 4, 0);
