@@ -85,7 +85,12 @@ std::string BigSection(int Count, size_t LineLength) {
 
 class DeferredFileOpsTest : public ::testing::Test {
  protected:
-  void SetUp() override { ClearPendingOperations(); }
+  // Other programs of the test run (a setup on the 95/98/Me branch) may
+  // have left a WININIT.INI behind: every test starts without one.
+  void SetUp() override {
+    ClearPendingOperations();
+    DeleteFileIfExists(WinInitPath());
+  }
   void TearDown() override {
     ClearPendingOperations();
     DeleteFileIfExists(WinInitPath());
