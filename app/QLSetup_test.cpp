@@ -85,6 +85,23 @@ TEST_F(SetupWizard, TitleAndFolderPagesBackAndForth) {
   EXPECT_EQ(1602, setup.WaitExit());
 }
 
+TEST_F(SetupWizard, ArrowKeysMoveTheFocusAmongTheButtons) {
+  TProcessDriver setup(SetupProgram(), "");
+  HWND form = setup.WaitWindow(kForm);
+  ASSERT_NE(nullptr, form);
+  HWND next = FindControl(form, "&Next"), cancel = FindControl(form, "&Cancel");
+  ASSERT_TRUE(WaitFor([&] { return FocusedWindow(form) == next; }));
+  // Back is disabled on the title page, so Left goes from Next to Cancel.
+  PressKey(form, VK_LEFT);
+  EXPECT_TRUE(WaitFor([&] { return FocusedWindow(form) == cancel; }));
+  PressKey(form, VK_DOWN);
+  EXPECT_TRUE(WaitFor([&] { return FocusedWindow(form) == next; }));
+  EXPECT_EQ("&Next", WindowText(next));  // the arrows pressed nothing
+  Click(cancel);
+  ASSERT_TRUE(AnswerDialog(setup, "Warning", "OK"));
+  EXPECT_EQ(1602, setup.WaitExit());
+}
+
 TEST_F(SetupWizard, TitlePageQuestionsStopOrContinue) {
   const std::string key = "\\Software\\Microsoft\\Internet Explorer";
   TQLRegistry registry(HKEY_LOCAL_MACHINE);
