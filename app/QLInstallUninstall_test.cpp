@@ -2,6 +2,7 @@
 // setup program under the system, driven from this test process.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <sddl.h>
 
 #include <filesystem>
 
@@ -191,6 +192,44 @@ TEST_F(InstallAndUninstall, FileInTheWayIgnoredAndTheRestInstalled) {
   Uninstall("OK", &closing);
   EXPECT_EQ("an older read-me, held open", ReadTextFile(Folder + "\\README.TXT"));
   DeleteFileA((Folder + "\\README.TXT").c_str());
+}
+
+// Sets who may do what with a key (as a security descriptor string).
+bool SetKeyAccess(const std::string& Key, const char* Descriptor) {
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(Descriptor, SDDL_REVISION_1, &sd, nullptr)) return false;
+  HKEY key = nullptr;
+  bool ok = RegOpenKeyExA(HKEY_LOCAL_MACHINE, Key.c_str(), 0, WRITE_DAC, &key) == ERROR_SUCCESS &&
+            RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd) == ERROR_SUCCESS;
+  if (key) RegCloseKey(key);
+  LocalFree(sd);
+  return ok;
+}
+
+// An item list that cannot be renewed (a damaged count under a key that
+// cannot be removed) stops the copying run: the user is told, the program
+// ends as failed, and what was recorded stays for the uninstaller.
+TEST_F(InstallAndUninstall, FailedCopyingRunEndsAsFailed) {
+  const std::string stuck = std::string(kInfoKey) + "\\Stuck";
+  {
+    TQLRegistry r(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(r.OpenKey(stuck, true));
+    ASSERT_TRUE(r.OpenKey(kInfoKey, false));
+    r.WriteString("InstallItem", "twelve");
+  }
+  ASSERT_TRUE(SetKeyAccess(stuck, "D:P(A;;KR;;;WD)"));
+  TProcessDriver setup(TestProgramFolder() + "prismora-setup.exe", "/u");
+  std::string text;
+  ASSERT_TRUE(AnswerDialog(setup, "Error", "OK", &text, 60000));
+  EXPECT_EQ("The installation file was illegal or it was destroyed.\r\nIt is not possible to have installed it.",
+            text);
+  EXPECT_EQ(1603, setup.WaitExit());
+  EXPECT_EQ(Folder, ReadString(HKEY_LOCAL_MACHINE, kInfoKey, "AppPath"));
+  EXPECT_EQ("\"" + Folder + "\\UNINST\\UNINST.EXE\" /UNINSTALL", UninstallCommand());
+  ASSERT_TRUE(SetKeyAccess(stuck, "D:P(A;;KA;;;WD)"));
+  TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(kProductKey);
+  TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(kUninstallKey);
+  DeleteTree(Folder);
 }
 
 // The DirectX step exists on Windows 95/98/Me only; the tests name that
