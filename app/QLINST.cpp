@@ -4,10 +4,7 @@
 
 #include <vector>
 
-#include "app/QLInstallRun.h"
 #include "app/QLSetupRules.h"
-#include "directx/QLDSETUPP.h"
-#include "shell/QLRegistry.h"
 #include "archive/QLDIBUTL.h"
 #include "archive/QLMemoryStream.h"
 #include "shell/QLFileUtils.h"
@@ -38,29 +35,16 @@ const char kSetupText[] =
     "start menu\r* Making the short cut to desktop\r\r";
 const char kInstMsg[] = "Please specify the Folder of Prismora.";
 const char kDirectXRequired[] = "DirectX7 or more is definitely required. Please install,\rif it is not installed in your PC.";
-const char kProduct[] = "Prismora SE";
-const char kFinishedRestart[] =
-    "The %s installation has finished.\r\r\rCaution!\rPrismora uses the advanced technology to display\rhigh quality "
-    "3D graphics.  It might not work properly\ron some notebook PC if they don't have enough 3D\rdisplay abilities. A "
-    "drawing test and technical information\rare looking-got from the following site of our company.\rPlease "
-    "confirm after re-starting.\r\rVELDRANE CORPORATION";
-const char kFinishedDetails[] =
-    "The %s installation has finished.\r\r\rCaution!\rPrismora uses the advanced technology to display "
-    "high\rquality 3D graphics.  It might not work properly on some\rnotebook PC if they don't have enough 3D display "
-    "abilities.\rA click of a Details button displays the technical information\rpage which can do a 3D drawing "
-    "test.\r\rVELDRANE CORPORATION";
-const char kFinishedPlain[] =
-    "The installation has finished.\r\r\rCaution!\rPrismora uses the advanced technology to display high\rquality "
-    "3D graphics.  It might not work properly on some\rnotebook PC if they don't have enough 3D display "
-    "abilities.\rA click of a Details button displays the technical information\rpage which can do a 3D drawing "
-    "test.\r\rVELDRANE CORPORATION";
 
-// Replaces every "%s" of Format with Value.
-std::string Format(std::string Format, const std::string& Value) {
+}  // namespace
+
+std::string FormatText(std::string Format, const std::string& Value) {
   for (size_t at = Format.find("%s"); at != std::string::npos; at = Format.find("%s", at + Value.size()))
     Format.replace(at, 2, Value);
   return Format;
 }
+
+namespace {
 
 // Labels show "\r" as a line break; the system's static control needs CR LF.
 std::string LineBreaks(const std::string& Text) {
@@ -247,7 +231,7 @@ bool TFQLINST::FormCreate() {
 }
 
 void TFQLINST::SetPageTexts() {
-  SetText(Label_Title, Format(kTitleText, kProduct));
+  SetText(Label_Title, FormatText(kTitleText, kProduct));
   SetText(Label_Setup, kSetupText);
   ShowWindow(Button_DirectX, DirectXSetupEnabled ? SW_SHOW : SW_HIDE);
   EnableWindow(Button_DirectX, DirectXSetupEnabled);
@@ -287,122 +271,6 @@ void TFQLINST::EnterPage() {
     case pgComplete: EnterComplete(); break;
     default: break;
   }
-}
-
-// Keeps the window answering during the copying run. The extraction reports
-// far more often than a person can see: looking at the queue every 20 ms
-// keeps the window as lively and costs a fraction of looking every time.
-void TFQLINST::KeepAlive() {
-  const DWORD now = GetTickCount();
-  if (now - FLastKeepAlive < 20) return;
-  FLastKeepAlive = now;
-  MSG message;
-  if (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) ProcessMessages();
-  UpdateWindow(FHandle);
-}
-
-void TFQLINST::OnFileExtracted(const std::string&, int32_t, double) { KeepAlive(); }
-
-void TFQLINST::OnExtractProgress(int32_t Position, int32_t Max, bool Overall) {
-  if (Overall) {
-    ++ProgressCount;
-    Gauge1->SetMaxValue(2 * int64_t(FileCount));
-    Gauge1->SetProgress(ProgressCount);
-  } else {
-    Gauge2->SetMaxValue(Max);
-    Gauge2->SetProgress(Position);
-  }
-  KeepAlive();
-}
-
-void TFQLINST::EndWithError(const std::string& Text) {
-  MessageDlg(Text, mtError, mbOK);
-  ExitStatus = kExitFailed;
-  CloseForm();
-}
-
-void TFQLINST::EnterSetUpNow() {
-  ShowWindow(Button_Cancel, SW_HIDE);
-  SetWindowTextA(Button_Next, "&Next");
-  EnableWindow(Button_Next, FALSE);
-  EnableWindow(Button_Back, FALSE);
-  UpdateWindow(FHandle);
-  const std::string folder = FolderText();
-  try {
-    ProgressCount = 0;
-    FLastKeepAlive = GetTickCount() - 20;
-    const bool extracted = InstallProductFiles(
-        folder, [this](int32_t p, int32_t m, bool o) { OnExtractProgress(p, m, o); },
-        [this](const std::string& n, int32_t s, TDateTime d) { OnFileExtracted(n, s, d); });
-    if (!extracted) {
-      EndWithError("The installation file was illegal or it was destroyed.\r\nIt is not possible to have installed it.");
-      return;
-    }
-    WriteInstallRecords(folder);
-    char text[1024] = {};
-    GetWindowTextA(Label_Setup, text, sizeof text);
-    SetText(Label_Setup, std::string(text) + "  Completed.");
-    EnableWindow(Button_Next, TRUE);
-    RegisterBrowserPlugins(folder, IEVersion);
-    SetFocus(Button_Next);
-  } catch (const EQLRegistryError& e) {
-    // What was written so far stays recorded for the uninstaller.
-    EndWithError(e.what());
-  }
-}
-
-void TFQLINST::EnterSetUpDirectX() {
-  SetWindowTextA(Button_Next, "&Install");
-  SetWindowTextA(Button_Cancel, "Skip");
-  ShowWindow(Button_Cancel, SW_SHOW);
-  SetFocus(Button_Next);
-  SetText(Label_DirectXMsg1, "The installation of DirectX begins.");
-}
-
-void TFQLINST::RunDirectXStep() {
-  EnableWindow(Button_Next, FALSE);
-  SetText(Label_Complete, "DirectX is under installation....");
-  ShowWebLink(false);
-  UpdateWindow(FHandle);
-  int32_t result = 0;
-  try {
-    result = RunDirectXSetup(FHandle, DirectXSetupPath, true);
-  } catch (const std::exception& e) {
-    MessageDlg(e.what(), mtError, mbOK);
-    result = -1;
-  }
-  RestartPending = result == 1;
-  ShowWindow(Button_Back, SW_SHOW);
-  EnableWindow(Button_Back, TRUE);
-  SetWindowTextA(Button_Back, RestartPending ? "Restart" : "Details");
-  EnableWindow(Button_Next, TRUE);
-  SetWindowTextA(Button_Next, "&Exit");
-  SetFocus(Button_Back);
-  SetText(Label_Complete, Format(RestartPending ? kFinishedRestart : kFinishedDetails, kProduct));
-  ShowWebLink(true);
-}
-
-void TFQLINST::EnterComplete() {
-  ShowWindow(Button_Cancel, SW_HIDE);
-  if (DirectXSetupEnabled) {
-    RunDirectXStep();
-    return;
-  }
-  EnableWindow(Button_Back, TRUE);
-  SetWindowTextA(Button_Back, "Details");
-  SetFocus(Button_Back);
-  SetWindowTextA(Button_Next, "&Exit");
-  SetText(Label_Complete, kFinishedPlain);
-  ShowWebLink(true);
-}
-
-void TFQLINST::ShowWebLink(bool Show) {
-  FitLabelHeight(Label_Complete);
-  RECT r;
-  GetWindowRect(Label_Complete, &r);
-  MapWindowPoints(nullptr, GetParent(Label_Complete), reinterpret_cast<POINT*>(&r), 2);
-  SetWindowPos(Label_HTTPLink1, nullptr, r.left, r.bottom, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  ShowWindow(Label_HTTPLink1, Show ? SW_SHOW : SW_HIDE);
 }
 
 void TFQLINST::UpdateInstallSize() {
@@ -502,7 +370,7 @@ bool TFQLINST::FormCloseQuery() {
   switch (FPage) {
     case pgTitlePage:
     case pgSetDirectory:
-      return MessageDlg(Format("The %s installation program has not finished. Do you still want to quit?", kProduct),
+      return MessageDlg(FormatText("The %s installation program has not finished. Do you still want to quit?", kProduct),
                         mtWarning, mbOK | mbCancel) == mrOk;
     case pgSetUpDirectX:
       return MessageBoxA(FHandle,

@@ -2,8 +2,9 @@
 // five pages (each a child window with the background picture and its
 // controls) and the Cancel, Back and Next buttons; the page flow, the checks
 // before moving on, the free-space display, the close question, the arrow
-// keys and the automatic presses of the unattended mode. Owns its windows,
-// controls and fonts. UI thread only.
+// keys and the automatic presses of the unattended mode (QLINST.cpp), and
+// the copying run, DirectX and completion pages (QLINSTRun.cpp). Owns its
+// windows, controls and fonts. UI thread only.
 #pragma once
 
 #include <windows.h>
@@ -123,3 +124,8 @@ private:
 
 // The one wizard form of the process while it exists.
 extern TFQLINST* FQLINST;
+
+// The product's name, which the texts made from formats name.
+constexpr char kProduct[] = "Prismora SE";
+// Format with every "%s" replaced by Value.
+std::string FormatText(std::string Format, const std::string& Value);
