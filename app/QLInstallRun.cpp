@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "app/QLWizardStartup.h"
 #include "archive/QLSetupArchive.h"
 #include "plugin/UPluginSetup.h"
 #include "records/QLDeferredFileOps.h"

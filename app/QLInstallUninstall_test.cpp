@@ -2,7 +2,6 @@
 // setup program under the system, driven from this test process.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <sddl.h>
 
 #include <filesystem>
 
@@ -11,6 +10,7 @@
 #include "shell/QLRegistry.h"
 #include "shell/QLWinHandles.h"
 #include "tests/support/ProcessDriver.h"
+#include "tests/support/KeyAccess.h"
 #include "tests/support/StandIns.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/WindowDriver.h"
@@ -194,18 +194,6 @@ TEST_F(InstallAndUninstall, FileInTheWayIgnoredAndTheRestInstalled) {
   DeleteFileA((Folder + "\\README.TXT").c_str());
 }
 
-// Sets who may do what with a key (as a security descriptor string).
-bool SetKeyAccess(const std::string& Key, const char* Descriptor) {
-  PSECURITY_DESCRIPTOR sd = nullptr;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(Descriptor, SDDL_REVISION_1, &sd, nullptr)) return false;
-  HKEY key = nullptr;
-  bool ok = RegOpenKeyExA(HKEY_LOCAL_MACHINE, Key.c_str(), 0, WRITE_DAC, &key) == ERROR_SUCCESS &&
-            RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd) == ERROR_SUCCESS;
-  if (key) RegCloseKey(key);
-  LocalFree(sd);
-  return ok;
-}
-
 // An item list that cannot be renewed (a damaged count under a key that
 // cannot be removed) stops the copying run: the user is told, the program
 // ends as failed, and what was recorded stays for the uninstaller.
@@ -217,7 +205,7 @@ TEST_F(InstallAndUninstall, FailedCopyingRunEndsAsFailed) {
     ASSERT_TRUE(r.OpenKey(kInfoKey, false));
     r.WriteString("InstallItem", "twelve");
   }
-  ASSERT_TRUE(SetKeyAccess(stuck, "D:P(A;;KR;;;WD)"));
+  ASSERT_TRUE(SetKeyAccess(HKEY_LOCAL_MACHINE, stuck, "D:P(A;;KR;;;WD)"));
   TProcessDriver setup(TestProgramFolder() + "prismora-setup.exe", "/u");
   std::string text;
   ASSERT_TRUE(AnswerDialog(setup, "Error", "OK", &text, 60000));
@@ -226,7 +214,7 @@ TEST_F(InstallAndUninstall, FailedCopyingRunEndsAsFailed) {
   EXPECT_EQ(1603, setup.WaitExit());
   EXPECT_EQ(Folder, ReadString(HKEY_LOCAL_MACHINE, kInfoKey, "AppPath"));
   EXPECT_EQ("\"" + Folder + "\\UNINST\\UNINST.EXE\" /UNINSTALL", UninstallCommand());
-  ASSERT_TRUE(SetKeyAccess(stuck, "D:P(A;;KA;;;WD)"));
+  ASSERT_TRUE(SetKeyAccess(HKEY_LOCAL_MACHINE, stuck, "D:P(A;;KA;;;WD)"));
   TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(kProductKey);
   TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(kUninstallKey);
   DeleteTree(Folder);

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "app/QLSetupRules.h"
-#include "app/QLWizardStartup.h"
+#include "shell/QLFileUtils.h"
 #include "plugin/UPluginSetup.h"
 #include "records/QLDeferredFileOps.h"
 #include "records/QLInstallRegistory.h"

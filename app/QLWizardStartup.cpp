@@ -39,12 +39,6 @@ std::string SetupDataFile() {
 
 }  // namespace
 
-std::string ProgramPath() {
-  char path[MAX_PATH] = {};
-  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return std::string(path, n < MAX_PATH ? n : 0);
-}
-
 TQLSetupInfo GatherSetupInfo() {
   TQLSetupInfo info;
   const TQLDirectXSource dx = DirectXSource();

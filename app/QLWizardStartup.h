@@ -22,6 +22,3 @@ struct TQLSetupInfo {
 };
 
 TQLSetupInfo GatherSetupInfo();
-
-// The running program's full path.
-std::string ProgramPath();

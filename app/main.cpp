@@ -11,7 +11,7 @@
 #include "app/QLINST.h"
 #include "app/QLSetupRules.h"
 #include "app/QLUninstallSequence.h"
-#include "app/QLWizardStartup.h"
+#include "shell/QLFileUtils.h"
 #include "records/QLInstallRegistory.h"
 #include "shell/QLDllSearch.h"
 #include "shell/QLPlatform.h"

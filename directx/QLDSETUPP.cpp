@@ -9,10 +9,8 @@
 namespace {
 
 std::string ProgramFolder() {
-  char path[MAX_PATH] = {};
-  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string s(path, n < MAX_PATH ? n : 0);
-  return s.substr(0, s.rfind('\\') + 1);
+  const std::string program = ProgramPath();
+  return program.substr(0, program.rfind('\\') + 1);
 }
 
 // The folder handed to the DirectX setup: absolute, against the program's

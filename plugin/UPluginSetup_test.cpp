@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <sddl.h>
 
 #include "shell/QLRegistry.h"
 #include "shell/QLWinHandles.h"
 #include "tests/support/DialogScript.h"
+#include "tests/support/KeyAccess.h"
 #include "tests/support/StandIns.h"
 #include "tests/support/TempFolder.h"
 
@@ -146,19 +146,6 @@ TEST_F(PluginSetup, MimeKeysWrittenRemovedAndWrittenAgain) {
   WriteBrowserMimeKeys();
   WriteBrowserMimeKeys();
   EXPECT_EQ(".pqr", ReadValue(HKEY_LOCAL_MACHINE, std::string(kMimeKey) + "application/x-prismora-se", "Extension"));
-}
-
-// Sets who may do what with the key (as a security descriptor string).
-bool SetKeyAccess(HKEY Root, const std::string& Key, const char* Descriptor) {
-  PSECURITY_DESCRIPTOR sd = nullptr;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(Descriptor, SDDL_REVISION_1, &sd, nullptr))
-    return false;
-  HKEY key = nullptr;
-  bool ok = RegOpenKeyExA(Root, Key.c_str() + 1, 0, WRITE_DAC, &key) == ERROR_SUCCESS &&
-            RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd) == ERROR_SUCCESS;
-  if (key) RegCloseKey(key);
-  LocalFree(sd);
-  return ok;
 }
 
 TEST_F(PluginSetup, RemovalStopsAtTheFirstPluginKeyThatCannotGo) {

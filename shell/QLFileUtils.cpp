@@ -154,6 +154,12 @@ int32_t FileSizeOf(const std::string& Path) {
   return static_cast<int32_t>(data.nFileSizeLow);
 }
 
+std::string ProgramPath() {
+  char path[MAX_PATH] = {};
+  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return std::string(path, n < MAX_PATH ? n : 0);
+}
+
 std::string FullPathOf(const std::string& Path) {
   if (Path.empty()) return std::string();
   DWORD need = GetFullPathNameA(Path.c_str(), 0, nullptr, nullptr);
@@ -239,10 +245,9 @@ bool ReadOwnFixedVersion(VS_FIXEDFILEINFO& Info) {
         !VerQueryValueW(block.data(), L"\\", &fixed, &length))
       return false;
   } else {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    block.resize(GetFileVersionInfoSizeA(path, &unused));
-    if (block.empty() || !GetFileVersionInfoA(path, 0, static_cast<DWORD>(block.size()), block.data()) ||
+    const std::string path = ProgramPath();
+    block.resize(GetFileVersionInfoSizeA(path.c_str(), &unused));
+    if (block.empty() || !GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()) ||
         !VerQueryValueA(block.data(), "\\", &fixed, &length))
       return false;
   }

@@ -47,6 +47,9 @@ TDateTime FileDateTimeOf(const std::string& Path);
 // Size of the file (low 32 bits); -1 when there is no such file.
 int32_t FileSizeOf(const std::string& Path);
 
+// The running program's full path.
+std::string ProgramPath();
+
 // The absolute form of Path; empty for an empty Path.
 std::string FullPathOf(const std::string& Path);
 
