@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <functional>
 #include <system_error>
 
 #include "shell/QLFileUtils.h"
@@ -111,7 +112,25 @@ bool CreateShortCutFile(const std::string& AppPath, const TQLShortCutFile& Row) 
   return !linkPath.empty() && CreateShortCut(linkPath, info);
 }
 
-void DeleteShortCutFile(const TQLShortCutFile& Row) { DeleteFileIfExists(ShortCutLinkPath(Row)); }
+namespace {
+
+// The shell reads a link, or watches a folder, it has just been told about;
+// a deletion it holds up is tried again for a moment before it is given up.
+void DeleteWithRetries(const std::function<void()>& Delete, const std::function<bool()>& Gone) {
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    Delete();
+    if (Gone()) return;
+    Sleep(50);
+  }
+}
+
+}  // namespace
+
+void DeleteShortCutFile(const TQLShortCutFile& Row) {
+  const std::string link = ShortCutLinkPath(Row);
+  if (link.empty()) return;
+  DeleteWithRetries([&] { DeleteFileIfExists(link); }, [&] { return !FileExists(link); });
+}
 
 namespace {
 
@@ -120,7 +139,8 @@ namespace {
 void DeleteFolderBelow(int Csidl, const std::string& Name) {
   std::string folder = GetSpecialFolderPath(Csidl);
   if (folder.empty() || Name.empty()) return;
-  DeleteTree(folder + "\\" + Name);
+  const std::string path = folder + "\\" + Name;
+  DeleteWithRetries([&] { DeleteTree(path); }, [&] { return !DirectoryExists(path); });
 }
 
 }  // namespace
