@@ -6,6 +6,9 @@
 
 namespace {
 
+// The timer that checks the tree stands on the item it is to start on.
+constexpr UINT_PTR kStartTimer = 0x5154;
+
 const char* const ComponentProp = "QLFolderDialog";
 constexpr int FolderTreeId = 14145;
 constexpr int OkId = 1;
@@ -193,6 +196,9 @@ void TFolderDialog::Initialized(HWND Window) {
   Position();
   // The tree starts without selection, whatever was selected before the run.
   FCurrent.Reset();
+  FStartPath = FDirectory;
+  FStartTries = 0;
+  if (!FStartPath.empty()) SetTimer(Window, kStartTimer, 100, nullptr);
   if (!FDirectory.empty()) {
     if (FLastResult && FDirectory == PathOf(FLastResult.Get()))
       SendMessageA(Window, BFFM_SETSELECTIONA, FALSE, reinterpret_cast<LPARAM>(FLastResult.Get()));
@@ -261,6 +267,18 @@ LRESULT TFolderDialog::Default(UINT Msg, WPARAM WParam, LPARAM LParam) {
 
 LRESULT TFolderDialog::HandleMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
   switch (Msg) {
+    case WM_TIMER:
+      if (WParam != kStartTimer) return Default(Msg, WParam, LParam);
+      // The shell may fill its tree after the start item was selected and
+      // stand on its root instead: the start item is asked for again until
+      // the tree stands on it, for two seconds at most.
+      if (FStartPath.empty() || ++FStartTries > 20 || (FCurrent && PathOf(FCurrent.Get()) == FStartPath)) {
+        FStartPath.clear();
+        KillTimer(FHandle, kStartTimer);
+      } else {
+        SendMessageA(FHandle, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(FStartPath.c_str()));
+      }
+      return 0;
     case WM_SHOWWINDOW: {
       LRESULT result = Default(Msg, WParam, LParam);
       if (!FShown) {

@@ -107,4 +107,6 @@ private:
   WNDPROC FOldProc = nullptr;
   SIZE FClient{};
   bool FShown = false;
+  std::string FStartPath;  // the start item, until the tree first stands on it
+  int FStartTries = 0;
 };

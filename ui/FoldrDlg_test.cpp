@@ -23,15 +23,23 @@ protected:
   const std::string Base = "C:\\qlfolder", Chosen = "C:\\qlfolder\\Prismora 1.0 SE";
 };
 
-// Selects Path in the open dialog as a person would and presses OK.
+bool ShowsPath(HWND Dialog, const std::string& Path) {
+  for (const TQLChildInfo& c : ChildWindows(Dialog))
+    if (c.Text == Path) return true;
+  return false;
+}
+
+// Waits until the selection stands on Path (the status line shows it).
+void WaitForSelection(HWND Dialog, const std::string& Path) { WaitFor([&] { return ShowsPath(Dialog, Path); }, 10000); }
+
+// Selects Path in the open dialog as a person would and presses OK. The
+// shell fills its tree after the dialog shows, so the selection is asked
+// for again until it holds.
 void ChooseAndConfirm(HWND Dialog, const std::string& Path) {
-  SendMessageA(Dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(Path.c_str()));
-  // The selection has moved once the status line shows the path.
   WaitFor([&] {
-    for (const TQLChildInfo& c : ChildWindows(Dialog))
-      if (c.Text == Path) return true;
-    return false;
-  }, 3000);
+    SendMessageA(Dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(Path.c_str()));
+    return WaitFor([&] { return ShowsPath(Dialog, Path); }, 300);
+  }, 5000);
   WaitFor([&] { return IsWindowEnabled(GetDlgItem(Dialog, IDOK)) != FALSE; }, 3000);
   PostMessageA(GetDlgItem(Dialog, IDOK), BM_CLICK, 0, 0);
 }
@@ -116,6 +124,7 @@ TEST_F(FolderDialog, ChoosesAFolderAndReselectsIt) {
   // The second run starts on the chosen item: OK alone gives it again.
   changes.clear();
   EXPECT_TRUE(DriveModal("#32770", [&] { result = d.Execute(); }, [&](HWND w) {
+    WaitForSelection(w, Chosen);
     WaitFor([&] { return IsWindowEnabled(GetDlgItem(w, IDOK)) != FALSE; }, 3000);
     PostMessageA(GetDlgItem(w, IDOK), BM_CLICK, 0, 0);
   }));
