@@ -55,4 +55,6 @@ bool IsBrowserWindow(const std::string& Title, const std::string& ClassName);
 constexpr int kExitSuccess = 0;
 constexpr int kExitUserCancelled = 1602;
 constexpr int kExitFailed = 1603;
+constexpr int kExitNotInstalled = 1605;
+constexpr int kExitAlreadyRunning = 1618;
 constexpr int kExitRestartRequired = 3010;
