@@ -8,6 +8,7 @@
 #include "archive/QLDIBUTL.h"
 #include "archive/QLMemoryStream.h"
 #include "shell/QLFileUtils.h"
+#include "shell/QLWidePath.h"
 #include "shell/QLWinHandles.h"
 #include "ui/QLDialogs.h"
 
@@ -86,9 +87,25 @@ TFQLINST::~TFQLINST() {
 }
 
 std::string TFQLINST::FolderText() const {
-  std::string text(size_t(GetWindowTextLengthA(Edit_FolderLocate)) + 1, '\0');
-  text.resize(size_t(GetWindowTextA(Edit_FolderLocate, text.data(), int(text.size()))));
+  std::string text;
+  return ExactAnsiOf(FolderTextW(), text) ? text : std::string();
+}
+
+std::wstring TFQLINST::FolderTextW() const {
+  std::wstring text(size_t(GetWindowTextLengthW(Edit_FolderLocate)) + 1, L'\0');
+  text.resize(size_t(GetWindowTextW(Edit_FolderLocate, text.data(), int(text.size()))));
   return text;
+}
+
+// The records keep every installed path in ANSI text: a folder whose name
+// has no ANSI form could be installed but never removed.
+bool TFQLINST::FolderChecks() {
+  std::string ansi;
+  if (ExactAnsiOf(FolderTextW(), ansi)) return true;
+  MessageDlg("This folder cannot be used: its name has characters outside the system's code page.\rPlease choose "
+             "another folder.",
+             mtError, mbOK);
+  return false;
 }
 
 void TFQLINST::SetText(HWND Control, const std::string& Text) {
@@ -147,7 +164,9 @@ void TFQLINST::CreateWindows() {
   Button_Cancel = Button(FHandle, idCancel, 248, 216, 75, 25, "&Cancel");
   Button_Back = Button(FHandle, idBack, 344, 216, 75, 25, "&Back");
   Button_Next = Button(FHandle, idNext, 440, 216, 75, 25, "&Next");
-  for (HWND b : {Button_Cancel, Button_Back, Button_Next})
+  // The tab order follows the z-order from the top: Cancel, Back, Next,
+  // all three above the pages.
+  for (HWND b : {Button_Next, Button_Back, Button_Cancel})
     SetWindowPos(b, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   FolderDialog1 = std::make_unique<TFolderDialog>(FHandle);
   FolderDialog1->SetTitle("Browse for Folder");
@@ -274,7 +293,10 @@ void TFQLINST::EnterPage() {
 }
 
 void TFQLINST::UpdateInstallSize() {
-  const std::string root = FolderRoot(FolderText());
+  // The drive is named the same whatever characters the folder names have.
+  std::string text;
+  for (wchar_t c : FolderTextW()) text += c < 0x80 ? char(c) : '_';
+  const std::string root = FolderRoot(text);
   const UINT type = root.empty() ? DRIVE_NO_ROOT_DIR : GetDriveTypeA(root.c_str());
   FreeSpace = 0;
   if (type == DRIVE_REMOVABLE || type == DRIVE_FIXED || type == DRIVE_REMOTE || type == DRIVE_RAMDISK) {
@@ -318,7 +340,7 @@ void TFQLINST::Button_NextClick() {
   bool goOn = true;
   switch (FPage) {
     case pgTitlePage: goOn = TitlePageChecks(); break;
-    case pgSetDirectory: goOn = DiskSpaceChecks(); break;
+    case pgSetDirectory: goOn = FolderChecks() && DiskSpaceChecks(); break;
     case pgComplete: CloseForm(); return;
     default: break;
   }
@@ -392,9 +414,11 @@ void TFQLINST::CloseForm() {
 }
 
 void TFQLINST::QLMultiButton1Click() {
-  char title[512] = {};
-  GetWindowTextA(Label_InstMsg, title, sizeof title);
-  FolderDialog1->SetTitle(title);
+  // The page's instruction goes above the folder tree; the dialog keeps its
+  // own caption.
+  char text[512] = {};
+  GetWindowTextA(Label_InstMsg, text, sizeof text);
+  FolderDialog1->SetText(text);
   const std::string folder = FolderText();
   FolderDialog1->SetDirectory(DirectoryExists(folder) ? folder : folder.substr(0, folder.rfind('\\')));
   if (!FolderDialog1->Execute()) return;
@@ -488,6 +512,10 @@ void TFQLINST::Command(int Id, int Code) {
     case idBack: Button_BackClick(); break;
     case idCancel: Button_CancelClick(); break;
     case idDirectX: Button_DirectXClick(); break;
+    case IDCANCEL:
+      // Esc: what the Cancel button does where it can be pressed.
+      if (IsWindowVisible(Button_Cancel) && IsWindowEnabled(Button_Cancel)) Button_CancelClick();
+      break;
     case idBrowse: QLMultiButton1Click(); break;
     case idFolder:
       if (Code == EN_CHANGE) Edit_FolderLocateChange();

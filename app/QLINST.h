@@ -56,7 +56,9 @@ public:
 
   HWND Handle() const { return FHandle; }
   TQLPage Page() const { return FPage; }
+  // The destination folder as typed; empty when it has no ANSI form.
   std::string FolderText() const;
+  std::wstring FolderTextW() const;
 
   int64_t InstallSize = 0;
   int64_t FreeSpace = 0;
@@ -94,13 +96,14 @@ private:
   void ProcessMessages();
   void CloseForm();
   bool TitlePageChecks();
+  bool FolderChecks();
   bool DiskSpaceChecks();
   void EnterSetUpNow();
   void EnterSetUpDirectX();
   void EnterComplete();
   void RunDirectXStep();
   void KeepAlive();
-  void EndWithError(const std::string& Text);
+  void EndWithError(const std::string& Text, int Status);
 
   HWND FHandle = nullptr;
   HFONT FFont = nullptr;

@@ -55,12 +55,26 @@ void TFQLINST::OnExtractProgress(int32_t Position, int32_t Max, bool Overall) {
   KeepAlive();
 }
 
-void TFQLINST::EndWithError(const std::string& Text) {
+void TFQLINST::EndWithError(const std::string& Text, int Status) {
   MessageDlg(Text, mtError, mbOK);
-  ExitStatus = kExitFailed;
+  ExitStatus = Status;
   CloseForm();
 }
 
+namespace {
+
+const char kBrokenArchive[] =
+    "The installation file was illegal or it was destroyed.\r\nIt is not possible to have installed it.";
+const char kFilesMissing[] =
+    "The installation failed: some files could not be created.\r\rThe files that were written are removed by "
+    "the uninstaller.";
+const char kCancelled[] = "The installation was canceled.";
+
+}  // namespace
+
+// The copying run. Every way it can end is told, and ends the program with
+// the status deployment tools read; what was written stays recorded and
+// removable.
 void TFQLINST::EnterSetUpNow() {
   ShowWindow(Button_Cancel, SW_HIDE);
   SetWindowTextA(Button_Next, "&Next");
@@ -71,11 +85,20 @@ void TFQLINST::EnterSetUpNow() {
   try {
     ProgressCount = 0;
     FLastKeepAlive = GetTickCount() - 20;
-    const bool extracted = InstallProductFiles(
+    const TQLExtractResult result = InstallProductFiles(
         folder, [this](int32_t p, int32_t m, bool o) { OnExtractProgress(p, m, o); },
         [this](const std::string& n, int32_t s, TDateTime d) { OnFileExtracted(n, s, d); });
-    if (!extracted) {
-      EndWithError("The installation file was illegal or it was destroyed.\r\nIt is not possible to have installed it.");
+    if (result.Outcome != TQLExtractOutcome::Extracted) {
+      KeepUnfinishedRunRemovable(result);
+      switch (result.Outcome) {
+        case TQLExtractOutcome::Cancelled: EndWithError(kCancelled, kExitUserCancelled); return;
+        case TQLExtractOutcome::FilesMissing: EndWithError(kFilesMissing, kExitFailed); return;
+        default: EndWithError(kBrokenArchive, kExitFailed); return;
+      }
+    }
+    if (!WriteUninstaller()) {
+      ExitStatus = kExitFailed;
+      CloseForm();
       return;
     }
     WriteInstallRecords(folder);
@@ -85,9 +108,11 @@ void TFQLINST::EnterSetUpNow() {
     EnableWindow(Button_Next, TRUE);
     RegisterBrowserPlugins(folder, IEVersion);
     SetFocus(Button_Next);
-  } catch (const EQLRegistryError& e) {
+  } catch (const std::exception& e) {
     // What was written so far stays recorded for the uninstaller.
-    EndWithError(e.what());
+    EndWithError(e.what(), kExitFailed);
+  } catch (...) {
+    EndWithError("The installation failed unexpectedly.", kExitFailed);
   }
 }
 

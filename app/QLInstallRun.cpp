@@ -6,10 +6,12 @@
 #include "plugin/UPluginSetup.h"
 #include "records/QLDeferredFileOps.h"
 #include "records/QLInstallRegistory.h"
+#include "records/QLReinstallRecords.h"
 #include "shell/QLFileUtils.h"
 #include "shell/QLRegistExt.h"
 #include "shell/QLRegistry.h"
 #include "shell/QLShortCut.h"
+#include "shell/QLWidePath.h"
 #include "ui/QLDialogs.h"
 
 namespace {
@@ -42,28 +44,84 @@ void CreateShortCuts(const std::string& DestFolder) {
 
 }  // namespace
 
-bool InstallProductFiles(const std::string& DestFolder, const TQLProgressProc& OnProgress,
-                         const TQLExtractedProc& AfterEachFile) {
+TQLExtractResult InstallProductFiles(const std::string& DestFolder, const TQLProgressProc& OnProgress,
+                                     const TQLExtractedProc& AfterEachFile) {
   TQLInstallRegistory& records = InstallRegistory();
+  const TQLEarlierInstallation earlier = TQLEarlierInstallation::Read();
+  TQLExtractResult result;
+  result.EarlierFolders = earlier.Folders();
   records.SetAppPath(DestFolder);
   RemoveOldShortCuts();
-  records.WriteUninstallKeys(false);
+  // The registration is written anew; the item list of the earlier
+  // installation stays until this run's records have replaced it.
+  TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(kUninstallKey);
   records.WriteUninstallKeys(true);
+  earlier.KeepFolders(DestFolder);
   records.WriteAppMain();
+  int missing = 0;
   auto onFile = [&](const std::string& FullName, int32_t Size, TDateTime FileDate) {
+    // A file that could not be created is not there to record.
+    if (!FileExists(FullName)) {
+      ++missing;
+      return;
+    }
     records.AddInstallItem(FullName, Size, RecordedDate(FullName, FileDate));
     if (AfterEachFile) AfterEachFile(FullName, Size, FileDate);
   };
-  return ExtractSetupArchive(GetModuleHandleA(nullptr), DestFolder, onFile, FixedFileDate, OnProgress);
+  bool cancelled = false;
+  bool extracted = false;
+  try {
+    extracted = ExtractSetupArchive(GetModuleHandleA(nullptr), DestFolder, onFile, FixedFileDate, OnProgress,
+                                    &cancelled);
+  } catch (...) {
+    earlier.MergeItems();
+    throw;
+  }
+  earlier.MergeItems();
+  if (extracted)
+    result.Outcome = missing == 0 ? TQLExtractOutcome::Extracted : TQLExtractOutcome::FilesMissing;
+  else
+    result.Outcome = cancelled ? TQLExtractOutcome::Cancelled : TQLExtractOutcome::Broken;
+  return result;
+}
+
+bool WriteUninstaller() {
+  const std::string uninstaller = InstallRegistory().GetUninstallerPath();
+  const std::wstring setup = ProgramPathW();
+  const int copied = CopyFileWithTime(setup, uninstaller);
+  if (copied == cfCopied && FileSizeOf(uninstaller) == FileSizeOf(ProgramPath())) return true;
+  if (copied == cfCopied) DeleteFileIfExists(uninstaller);  // a short copy cannot uninstall
+  MessageDlg("The uninstaller could not be written:\r\r" + uninstaller +
+                 "\r\rThe installation failed. Free some space on the drive and run the setup again.",
+             mtError, mbOK);
+  return false;
 }
 
 void WriteInstallRecords(const std::string& DestFolder) {
   TQLInstallRegistory& records = InstallRegistory();
   CreateShortCuts(DestFolder);
-  const std::string setup = ProgramPath();
-  records.WriteInstallInfo(RegistExtTable, RegistExtCount, setup);
-  CopyFileWithTime(setup, records.GetUninstallerPath());
-  CancelDeleteAtReboot(records.GetUninstallerPath(), setup);
+  records.WriteInstallInfo(RegistExtTable, RegistExtCount, ProgramPath());
+  CancelDeleteAtReboot(records.GetUninstallerPath(), ProgramPath());
+}
+
+void KeepUnfinishedRunRemovable(const TQLExtractResult& Result) {
+  TQLInstallRegistory& records = InstallRegistory();
+  if (!FileExists(records.GetUninstallerPath()) && WriteUninstaller())
+    CancelDeleteAtReboot(records.GetUninstallerPath(), ProgramPath());
+  // The shortcuts removed at the start lead to the runtime again when an
+  // earlier installation's runtime is still there.
+  std::vector<std::string> folders{records.AppPath};
+  folders.insert(folders.end(), Result.EarlierFolders.begin(), Result.EarlierFolders.end());
+  if (Result.EarlierFolders.empty()) return;
+  for (const std::string& folder : folders) {
+    if (!FileExists(folder + "\\PQENGINE.EXE")) continue;
+    CreateShortCuts(folder);
+    const std::string chosen = records.AppPath;
+    records.SetAppPath(folder);
+    records.WriteAppMain();
+    records.SetAppPath(chosen);
+    return;
+  }
 }
 
 void RegisterBrowserPlugins(const std::string& DestFolder, double IEVersion) {

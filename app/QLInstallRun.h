@@ -1,23 +1,47 @@
 // The installation run's work, in its fixed order, without the window: the
-// records and the extraction into the destination folder, the shortcuts,
-// the product section and file types, the uninstaller copy, and the browser
+// records and the extraction into the destination folder, the uninstaller
+// copy, the shortcuts, the product section and file types, and the browser
 // plug-in registration. The wizard shows the progress and the outcome.
 // Registry write errors propagate as EQLRegistryError.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "archive/QLCatExtract.h"
 
-// Old shortcuts removed, the uninstall registration renewed, "AppMain", then
-// every archive entry extracted and recorded. False when the extraction
-// failed (what was written so far stays recorded).
-bool InstallProductFiles(const std::string& DestFolder, const TQLProgressProc& OnProgress,
-                         const TQLExtractedProc& AfterEachFile);
+enum class TQLExtractOutcome {
+  Extracted,     // every entry written and recorded
+  FilesMissing,  // the walk ended, but some files could not be created
+  Cancelled,     // the user cancelled at a file that could not be replaced
+  Broken,        // the archive was refused, or the walk failed
+};
+
+struct TQLExtractResult {
+  TQLExtractOutcome Outcome = TQLExtractOutcome::Broken;
+  // The folders of the installation that was there before the run.
+  std::vector<std::string> EarlierFolders;
+};
+
+// Old shortcuts removed, the uninstall registration renewed (the records of
+// an earlier installation kept), "AppMain", then every archive entry
+// extracted and recorded, and the item list merged with the earlier one.
+// Whatever the outcome, every file written stays recorded.
+TQLExtractResult InstallProductFiles(const std::string& DestFolder, const TQLProgressProc& OnProgress,
+                                     const TQLExtractedProc& AfterEachFile);
+
+// The running setup program copied to the uninstaller path; false, the
+// user told which file, when the copy failed or came out short.
+bool WriteUninstaller();
 
 // The three shortcuts (one message per failure until All), the product
-// section and file types, the uninstaller copy kept from a pending delete.
+// section and file types, the uninstaller kept from a pending delete.
 void WriteInstallRecords(const std::string& DestFolder);
+
+// After a run that did not finish: the uninstaller in place so that what was
+// written can be removed, and the shortcuts (and "AppMain") of an earlier
+// installation that stays made again.
+void KeepUnfinishedRunRemovable(const TQLExtractResult& Result);
 
 // The browser plug-in keys, the Netscape-style plug-in in every browser,
 // the ActiveX control (a failure told only with Internet Explorer 4.0 or

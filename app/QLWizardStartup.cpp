@@ -10,6 +10,7 @@
 #include "plugin/UPluginSetup.h"
 #include "shell/QLFileUtils.h"
 #include "shell/QLPlatform.h"
+#include "shell/QLWidePath.h"
 
 namespace {
 
@@ -20,7 +21,8 @@ std::string ProfileString(const std::string& File, const char* Key) {
 }
 
 TQLDirectXSource DirectXSource() {
-  const bool root = DSetupPresent("\\");
+  // The DirectX step exists on 95/98/Me alone: elsewhere nothing is probed.
+  const bool root = !IsNTFamily() && DSetupPresent("\\");
   const std::string config = ConfigFilePath(ProgramPath());
   const bool configExists = !root && FileExists(config);
   return DecideDirectXSource(root, configExists, configExists ? ProfileString(config, "DXSETUP") : "",
@@ -57,6 +59,8 @@ TQLSetupInfo GatherSetupInfo() {
     info.InstallSize = catalogue.TotalSize;
     const int32_t dataSize = FileSizeOf(info.DataFilePath);
     if (dataSize > 0) info.InstallSize += dataSize;
+    // The uninstaller is a copy of this program: it needs room too.
+    info.InstallSize += ProgramFileSize();
   }
   return info;
 }

@@ -10,6 +10,7 @@
 
 #include "app/QLINST.h"
 #include "app/QLSetupRules.h"
+#include "app/QLSingleInstance.h"
 #include "app/QLUninstallSequence.h"
 #include "shell/QLFileUtils.h"
 #include "records/QLInstallRegistory.h"
@@ -33,17 +34,26 @@ int RunWizard() {
   return status;
 }
 
-// The tests run the Windows 95/98/Me branches on an NT-family system by
-// naming that family in QL_PLATFORM_FAMILY.
+#ifdef QL_TEST_BUILD
+// The test build of the program (never shipped) runs the Windows 95/98/Me
+// branches on an NT-family system when QL_PLATFORM_FAMILY names that family.
 void ChoosePlatformFamily() {
   const char* family = std::getenv("QL_PLATFORM_FAMILY");
   if (family && std::string(family) == "9x") SetNTFamilyOverride(false);
 }
+#else
+void ChoosePlatformFamily() {}
+#endif
 
 int Run() {
   ChoosePlatformFamily();
   SetUILanguage(true);
   const std::vector<std::string> args = Arguments();
+  const TQLSingleInstance instance;
+  if (!instance.Alone()) {
+    MessageDlg("Another Prismora SE setup is already running.", mtError, mbOK);
+    return kExitAlreadyRunning;
+  }
   InstallRegistory();  // the one install registry exists from the start
   if (DecideRunMode(args, ProgramPath()) == TQLRunMode::Uninstall) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // the shell links need it

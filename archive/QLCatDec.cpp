@@ -31,6 +31,20 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+char Upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
+
+// A component Windows opens as a device whatever folder it stands in: CON,
+// PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, in any letter case, also with
+// an extension or with trailing blanks before it ("nul.txt", "COM1 .log").
+bool IsDeviceName(const std::string& Component) {
+  std::string base = Component.substr(0, Component.find('.'));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  for (char& c : base) c = Upper(c);
+  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
+  return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+         base[3] >= '1' && base[3] <= '9';
+}
+
 }  // namespace
 
 bool IsSafeEntryName(const std::string& Name) {
@@ -39,7 +53,8 @@ bool IsSafeEntryName(const std::string& Name) {
   for (size_t i = 0; i <= Name.size(); ++i) {
     if (i < Name.size() && (Name[i] == '\0' || Name[i] == ':')) return false;
     if (i == Name.size() || IsSeparator(Name[i])) {
-      if (Name.compare(start, i - start, "..") == 0 && i - start == 2) return false;
+      const std::string component = Name.substr(start, i - start);
+      if (component == ".." || IsDeviceName(component)) return false;
       start = i + 1;
     }
   }

@@ -45,12 +45,13 @@ class TDialogPrompts : public TQLExtractPrompts {
 public:
   TQLInUseAnswer AskCannotExtract(const std::string& Text) override {
     switch (MessageDlg(Text, mtError, mbCancel | mbRetry | mbIgnore)) {
-      case mrCancel: return TQLInUseAnswer::Cancel;
+      case mrCancel: Cancelled = true; return TQLInUseAnswer::Cancel;
       case mrIgnore: return TQLInUseAnswer::Ignore;
       default: return TQLInUseAnswer::Retry;
     }
   }
   bool AskCannotCreate(const std::string& Text) override { return MessageDlg(Text, mtError, mbOK | mbAll) == mrAll; }
+  bool Cancelled = false;
 };
 
 }  // namespace
@@ -75,9 +76,12 @@ bool SetFileDateTime(const std::string& Path, TDateTime D) {
 }
 
 bool ExtractArchive(const std::string& DestFolder, TQLTurboStream& Stream, const TQLExtractedProc& OnExtracted,
-                    const std::string& DateText, const TQLProgressProc& OnProgress, uint64_t Identifier) {
+                    const std::string& DateText, const TQLProgressProc& OnProgress, uint64_t Identifier,
+                    bool* Cancelled) {
   TWinDisk disk;
   TDialogPrompts prompts;
   TQLExtractContext context{disk, prompts, OnProgress, DateText};
-  return ExtractArchive(DestFolder, Stream, OnExtracted, context, Identifier);
+  const bool extracted = ExtractArchive(DestFolder, Stream, OnExtracted, context, Identifier);
+  if (Cancelled) *Cancelled = !extracted && prompts.Cancelled;
+  return extracted;
 }

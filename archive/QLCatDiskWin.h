@@ -15,5 +15,8 @@
 bool SetFileDateTime(const std::string& Path, TDateTime D);
 
 // Every entry of the archive at the stream's position below DestFolder.
+// Cancelled, when given, tells whether a false result was the user's
+// Cancel at a file that could not be replaced.
 bool ExtractArchive(const std::string& DestFolder, TQLTurboStream& Stream, const TQLExtractedProc& OnExtracted,
-                    const std::string& DateText, const TQLProgressProc& OnProgress, uint64_t Identifier);
+                    const std::string& DateText, const TQLProgressProc& OnProgress, uint64_t Identifier,
+                    bool* Cancelled = nullptr);

@@ -35,8 +35,9 @@ TQLArchiveCatalogue ReadSetupArchiveCatalogue(HMODULE Module) {
 }
 
 bool ExtractSetupArchive(HMODULE Module, const std::string& DestFolder, const TQLExtractedProc& OnExtracted,
-                         const std::string& DateText, const TQLProgressProc& OnProgress) {
+                         const std::string& DateText, const TQLProgressProc& OnProgress, bool* Cancelled) {
   TQLMemoryStream stream;
+  if (Cancelled) *Cancelled = false;
   if (!AttachArchive(Module, stream)) return false;
-  return ExtractArchive(DestFolder, stream, OnExtracted, DateText, OnProgress, ArchiveIdentifier);
+  return ExtractArchive(DestFolder, stream, OnExtracted, DateText, OnProgress, ArchiveIdentifier, Cancelled);
 }

@@ -21,6 +21,8 @@ struct TQLArchiveCatalogue {
 TQLArchiveCatalogue ReadSetupArchiveCatalogue(HMODULE Module);
 
 // Extracts every entry below DestFolder; false when the resource is missing
-// or the extraction fails.
+// or the extraction fails (Cancelled, when given, set when the user
+// cancelled it).
 bool ExtractSetupArchive(HMODULE Module, const std::string& DestFolder, const TQLExtractedProc& OnExtracted,
-                         const std::string& DateText, const TQLProgressProc& OnProgress);
+                         const std::string& DateText, const TQLProgressProc& OnProgress,
+                         bool* Cancelled = nullptr);

@@ -35,8 +35,9 @@ int32_t CallDirectXSetup(HWND Window, const std::string& Library, std::string Fo
 }  // namespace
 
 bool DSetupPresent(const std::string& Folder) {
-  TQLLibrary dsetup(LoadLibraryFromPath(FullPathOf(Folder + "DSETUP.DLL")));
-  return static_cast<bool>(dsetup);
+  // Only looked at: a library's start-up code runs when it is loaded, and
+  // the DirectX setup is loaded only when the user starts it.
+  return FileExists(FullPathOf(Folder + "DSETUP.DLL"));
 }
 
 int32_t RunDirectXSetup(HWND Window, const std::string& Folder, bool Silent) {

@@ -8,7 +8,8 @@
 #include <cstdint>
 #include <string>
 
-// True when Folder + "DSETUP.DLL" loads (Folder ends with a backslash).
+// True when the file Folder + "DSETUP.DLL" exists (Folder ends with a
+// backslash); the library is not loaded.
 bool DSetupPresent(const std::string& Folder);
 
 // Runs the DirectX setup from Folder (relative to the program's folder,

@@ -8,6 +8,8 @@
 
 #include "shell/QLFileUtils.h"
 #include "shell/QLPlatform.h"
+#include "shell/QLRegistry.h"
+#include "shell/QLWidePath.h"
 
 namespace {
 
@@ -95,11 +97,67 @@ std::string ReplacementCandidateOf(const std::string& Path) {
   return candidate;
 }
 
+namespace {
+
+// The system's pending operations as (source, target) pairs, in order; the
+// NT paths ("\??\C:\...") as the system keeps them.
+std::vector<std::pair<std::wstring, std::wstring>> PendingRenameOperations() {
+  std::vector<std::pair<std::wstring, std::wstring>> pairs;
+  TQLRegistry registry(HKEY_LOCAL_MACHINE);
+  if (!registry.OpenKeyReadOnly("SYSTEM\\CurrentControlSet\\Control\\Session Manager")) return pairs;
+  const std::vector<uint8_t> data = registry.ReadBinaryData("PendingFileRenameOperations");
+  std::vector<std::wstring> strings(1);
+  for (size_t i = 0; i + 1 < data.size(); i += 2) {
+    const wchar_t c = wchar_t(data[i] | (data[i + 1] << 8));
+    if (c == L'\0')
+      strings.emplace_back();
+    else
+      strings.back() += c;
+  }
+  for (size_t i = 0; i + 1 < strings.size(); i += 2) {
+    if (strings[i].empty()) break;  // the closing empty string
+    pairs.emplace_back(strings[i], strings[i + 1]);
+  }
+  return pairs;
+}
+
+std::wstring NTPathOf(const std::string& Path) { return L"\\??\\" + WidePathOf(FullPathOf(Path)); }
+
+bool SamePath(const std::wstring& A, const std::wstring& B) {
+  return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, A.data(), int(A.size()), B.data(), int(B.size())) ==
+         CSTR_EQUAL;
+}
+
+}  // namespace
+
+bool IsDeletePendingAtReboot(const std::string& Path) {
+  if (!IsNTFamily()) {
+    TLines lines;
+    return ReadSectionLines(RenameSection, WinInitFile, lines) &&
+           FindLine(lines, RebootDeleteLine(Path)) != lines.end();
+  }
+  const std::wstring target = NTPathOf(Path), shortTarget = NTPathOf(ShortPathOf(Path));
+  bool pending = false;
+  // The last operation that names the path decides: a delete, or a file
+  // moved onto it afterwards ("!" marks a replace).
+  for (const auto& op : PendingRenameOperations()) {
+    std::wstring to = op.second;
+    if (!to.empty() && to[0] == L'!') to.erase(0, 1);
+    if (op.second.empty() && (SamePath(op.first, target) || SamePath(op.first, shortTarget))) pending = true;
+    if (!to.empty() && (SamePath(to, target) || SamePath(to, shortTarget))) pending = false;
+  }
+  return pending;
+}
+
 void CancelDeleteAtReboot(const std::string& Path, const std::string& SourcePath) {
   if (!IsNTFamily()) {
     RemoveProfileSectionLine(RenameSection, RebootDeleteLine(Path), WinInitFile);
     return;
   }
+  // A replacement is queued only against a delete that is really pending:
+  // an operation queued for nothing reads as "restart pending" to anyone
+  // who looks, and leaves a copy behind.
+  if (!IsDeletePendingAtReboot(Path)) return;
   std::string candidate = ReplacementCandidateOf(Path);
   CopyFileWithTime(SourcePath, candidate);
   DWORD attributes = GetFileAttributesA(candidate.c_str());

@@ -11,10 +11,15 @@
 // empty folder).
 void DeleteFileAtReboot(const std::string& Path);
 
+// True when a delete of Path is waiting for the next start (and no file is
+// moved onto Path after it).
+bool IsDeletePendingAtReboot(const std::string& Path);
+
 // Makes sure a file at Path exists after the next start even if a delete of
-// Path is pending: withdraws the "NUL=" line on 95/98/Me; on the NT family
-// copies SourcePath beside Path (extension .000 to .FFF, the first free one)
-// and queues a replace of Path by that copy behind the pending delete.
+// Path is pending: withdraws the "NUL=" line on 95/98/Me; on the NT family,
+// only when such a delete is pending, copies SourcePath beside Path
+// (extension .000 to .FFF, the first free one) and queues a replace of Path
+// by that copy behind the pending delete.
 void CancelDeleteAtReboot(const std::string& Path, const std::string& SourcePath);
 
 // Adds Line at the end of Section of IniFile unless an equal line (ignoring

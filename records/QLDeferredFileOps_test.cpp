@@ -145,11 +145,28 @@ TEST_F(DeferredFileOpsTest, TheReplacementTakesTheFirstFreeNumber) {
   EXPECT_EQ(ReplacementCandidateOf(Temp / "NOEXT"), Temp / "NOEXT.000");
   EXPECT_EQ(ReplacementCandidateOf(Temp / "dir.d\\NOEXT"), Temp / "dir.d\\NOEXT.000");
 
+  DeleteFileAtReboot(uninstaller);
   CancelDeleteAtReboot(uninstaller, Temp / "SETUP.EXE");
   EXPECT_EQ(ReadTextFile(Temp / "UNINST.002"), "setup");
   TPendingOps ops = PendingOperations();
-  ASSERT_EQ(ops.size(), 1u);
-  EXPECT_EQ(ops[0], std::make_pair(NtPath(Temp / "UNINST.002"), "!" + NtPath(uninstaller)));
+  ASSERT_EQ(ops.size(), 2u);
+  EXPECT_EQ(ops[1], std::make_pair(NtPath(Temp / "UNINST.002"), "!" + NtPath(uninstaller)));
+  // Once the replacement is queued, no delete is pending any more.
+  EXPECT_FALSE(IsDeletePendingAtReboot(uninstaller));
+}
+
+TEST_F(DeferredFileOpsTest, NothingIsQueuedWhenNoDeleteIsPending) {
+  SetNTFamilyOverride(true);
+  const std::string uninstaller = Temp / "UNINST.EXE", other = Temp / "OTHER.EXE";
+  WriteTextFile(uninstaller, "old");
+  WriteTextFile(Temp / "SETUP.EXE", "setup");
+  DeleteFileAtReboot(other);  // a delete of another file does not count
+  EXPECT_FALSE(IsDeletePendingAtReboot(uninstaller));
+  CancelDeleteAtReboot(uninstaller, Temp / "SETUP.EXE");
+  EXPECT_FALSE(PathExists(Temp / "UNINST.000"));
+  EXPECT_EQ(PendingOperations().size(), 1u);
+  DeleteFileAtReboot(uninstaller);
+  EXPECT_TRUE(IsDeletePendingAtReboot(uninstaller));
 }
 
 TEST_F(DeferredFileOpsTest, OnTheOtherFamilyTheRenameSectionGetsAndLosesTheLine) {

@@ -11,6 +11,7 @@
 
 #include "shell/QLPlatform.h"
 #include "shell/QLRegistry.h"
+#include "shell/QLWidePath.h"
 #include "shell/QLWinHandles.h"
 
 namespace {
@@ -95,6 +96,15 @@ std::vector<WIN32_FIND_DATAA> VisibleEntries(const std::string& Parent) {
   return entries;
 }
 
+// A file time (universal) as local time at the 2-second DOS granularity;
+// 0 when it has no DOS form.
+TDateTime DosDateTimeOf(const FILETIME& Time) {
+  FILETIME local;
+  WORD dosDate = 0, dosTime = 0;
+  if (!FileTimeToLocalFileTime(&Time, &local) || !FileTimeToDosDateTime(&local, &dosDate, &dosTime)) return 0;
+  return DosDateTimeToDateTime(dosDate, dosTime);
+}
+
 // Sets the last-write time of Path from D through the DOS date and time.
 bool SetLastWriteDosTime(const std::string& Path, TDateTime D) {
   unsigned short dosDate = 0, dosTime = 0;
@@ -125,27 +135,37 @@ void DeleteTree(const std::string& Root) {
 }
 
 int CopyFileWithTime(const std::string& Source, const std::string& Dest) {
-  if (LowerCase(FullPathOf(Source)) == LowerCase(FullPathOf(Dest))) return cfCopyFailed;
-  if (!FileExists(Source)) return cfSourceMissing;
+  return CopyFileWithTime(WidePathOf(Source), Dest);
+}
+
+int CopyFileWithTime(const std::wstring& Source, const std::string& Dest) {
+  const DWORD sourceAttributes = Source.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(Source.c_str());
+  if (sourceAttributes == INVALID_FILE_ATTRIBUTES || (sourceAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return cfSourceMissing;
+  if (LowerCase(StorablePathOf(Source)) == LowerCase(FullPathOf(Dest))) return cfCopyFailed;
   std::string folder = FolderOf(Dest);
   if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
   if (FileExists(Dest) && !DeleteFileIfExists(Dest)) return cfDestNotDeleted;
-  if (!CopyFileA(Source.c_str(), Dest.c_str(), FALSE)) return cfCopyFailed;
-  TDateTime time = FileDateTimeOf(Source);
+  if (!CopyFileW(Source.c_str(), WidePathOf(Dest).c_str(), FALSE)) {
+    DeleteFileA(Dest.c_str());  // a copy cut short is no copy
+    return cfCopyFailed;
+  }
+  FILETIME written{};
+  {
+    TQLFileHandle source(CreateFileW(Source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr));
+    if (source) GetFileTime(source.Get(), nullptr, nullptr, &written);
+  }
+  TDateTime time = DosDateTimeOf(written);
   if (time != 0) SetLastWriteDosTime(Dest, time);
-  DWORD attributes = GetFileAttributesA(Source.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(Dest.c_str(), attributes);
+  SetFileAttributesA(Dest.c_str(), sourceAttributes);
   return cfCopied;
 }
 
 TDateTime FileDateTimeOf(const std::string& Path) {
   WIN32_FIND_DATAA data;
   if (!FindEntry(Path, data)) return 0;
-  FILETIME local;
-  WORD dosDate = 0, dosTime = 0;
-  if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !FileTimeToDosDateTime(&local, &dosDate, &dosTime))
-    return 0;
-  return DosDateTimeToDateTime(dosDate, dosTime);
+  return DosDateTimeOf(data.ftLastWriteTime);
 }
 
 int32_t FileSizeOf(const std::string& Path) {
@@ -154,11 +174,7 @@ int32_t FileSizeOf(const std::string& Path) {
   return static_cast<int32_t>(data.nFileSizeLow);
 }
 
-std::string ProgramPath() {
-  char path[MAX_PATH] = {};
-  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return std::string(path, n < MAX_PATH ? n : 0);
-}
+std::string ProgramPath() { return StorablePathOf(ProgramPathW()); }
 
 std::string FullPathOf(const std::string& Path) {
   if (Path.empty()) return std::string();
@@ -175,9 +191,9 @@ std::string GetSpecialFolderPath(int Csidl) {
   HRESULT result = SHGetSpecialFolderLocation(nullptr, Csidl, &raw);
   TQLCoTaskMem<ITEMIDLIST> list(raw);
   if (FAILED(result) || !list) return std::string();
-  char path[MAX_PATH] = {};
-  if (!SHGetPathFromIDListA(list.Get(), path)) return std::string();
-  return path;
+  wchar_t path[MAX_PATH] = {};
+  if (!SHGetPathFromIDListW(list.Get(), path)) return std::string();
+  return StorablePathOf(path);
 }
 
 namespace {
@@ -238,10 +254,9 @@ bool ReadOwnFixedVersion(VS_FIXEDFILEINFO& Info) {
   UINT length = 0;
   DWORD unused = 0;
   if (IsNTFamily()) {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    block.resize(GetFileVersionInfoSizeW(path, &unused));
-    if (block.empty() || !GetFileVersionInfoW(path, 0, static_cast<DWORD>(block.size()), block.data()) ||
+    const std::wstring path = ProgramPathW();
+    block.resize(GetFileVersionInfoSizeW(path.c_str(), &unused));
+    if (block.empty() || !GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()) ||
         !VerQueryValueW(block.data(), L"\\", &fixed, &length))
       return false;
   } else {

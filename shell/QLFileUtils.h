@@ -38,7 +38,11 @@ enum : int {
 // Copies Source to Dest (creating Dest's folders, replacing an existing
 // Dest), then gives Dest the source's last-write time at the 2-second DOS
 // granularity and the source's attributes.
+// A failed copy leaves no file at Dest.
 int CopyFileWithTime(const std::string& Source, const std::string& Dest);
+// The same from a source named by its UTF-16 path (the running program's own
+// file, whose folder may have no ANSI name).
+int CopyFileWithTime(const std::wstring& Source, const std::string& Dest);
 
 // Last-write time of the file as local time at the 2-second DOS
 // granularity; 0 when there is no such file.
@@ -47,7 +51,9 @@ TDateTime FileDateTimeOf(const std::string& Path);
 // Size of the file (low 32 bits); -1 when there is no such file.
 int32_t FileSizeOf(const std::string& Path);
 
-// The running program's full path.
+// The running program's full path, whatever its length, in ANSI text (its
+// short form when the long one has characters outside the ANSI code page);
+// empty when it has no ANSI form at all.
 std::string ProgramPath();
 
 // The absolute form of Path; empty for an empty Path.
