@@ -93,6 +93,7 @@ void TFQLINST::EnterSetUpNow() {
       switch (result.Outcome) {
         case TQLExtractOutcome::Cancelled: EndWithError(kCancelled, kExitUserCancelled); return;
         case TQLExtractOutcome::FilesMissing: EndWithError(kFilesMissing, kExitFailed); return;
+        case TQLExtractOutcome::Failed: EndWithError(result.Error, kExitFailed); return;
         default: EndWithError(kBrokenArchive, kExitFailed); return;
       }
     }

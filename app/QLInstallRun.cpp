@@ -59,13 +59,19 @@ TQLExtractResult InstallProductFiles(const std::string& DestFolder, const TQLPro
   earlier.KeepFolders(DestFolder);
   records.WriteAppMain();
   int missing = 0;
+  std::string recordError;  // the walk ends at an error; its text is kept here
   auto onFile = [&](const std::string& FullName, int32_t Size, TDateTime FileDate) {
     // A file that could not be created is not there to record.
     if (!FileExists(FullName)) {
       ++missing;
       return;
     }
-    records.AddInstallItem(FullName, Size, RecordedDate(FullName, FileDate));
+    try {
+      records.AddInstallItem(FullName, Size, RecordedDate(FullName, FileDate));
+    } catch (const std::exception& e) {
+      recordError = e.what();
+      throw;
+    }
     if (AfterEachFile) AfterEachFile(FullName, Size, FileDate);
   };
   bool cancelled = false;
@@ -73,12 +79,14 @@ TQLExtractResult InstallProductFiles(const std::string& DestFolder, const TQLPro
   try {
     extracted = ExtractSetupArchive(GetModuleHandleA(nullptr), DestFolder, onFile, FixedFileDate, OnProgress,
                                     &cancelled);
-  } catch (...) {
     earlier.MergeItems();
-    throw;
+  } catch (const std::exception& e) {
+    result.Error = e.what();
   }
-  earlier.MergeItems();
-  if (extracted)
+  if (result.Error.empty()) result.Error = recordError;
+  if (!result.Error.empty())
+    result.Outcome = TQLExtractOutcome::Failed;
+  else if (extracted)
     result.Outcome = missing == 0 ? TQLExtractOutcome::Extracted : TQLExtractOutcome::FilesMissing;
   else
     result.Outcome = cancelled ? TQLExtractOutcome::Cancelled : TQLExtractOutcome::Broken;

@@ -15,10 +15,12 @@ enum class TQLExtractOutcome {
   FilesMissing,  // the walk ended, but some files could not be created
   Cancelled,     // the user cancelled at a file that could not be replaced
   Broken,        // the archive was refused, or the walk failed
+  Failed,        // recording failed (Error tells why)
 };
 
 struct TQLExtractResult {
   TQLExtractOutcome Outcome = TQLExtractOutcome::Broken;
+  std::string Error;
   // The folders of the installation that was there before the run.
   std::vector<std::string> EarlierFolders;
 };
@@ -26,7 +28,8 @@ struct TQLExtractResult {
 // Old shortcuts removed, the uninstall registration renewed (the records of
 // an earlier installation kept), "AppMain", then every archive entry
 // extracted and recorded, and the item list merged with the earlier one.
-// Whatever the outcome, every file written stays recorded.
+// Whatever the outcome, every file written stays recorded. A registry error
+// before the extraction propagates as EQLRegistryError.
 TQLExtractResult InstallProductFiles(const std::string& DestFolder, const TQLProgressProc& OnProgress,
                                      const TQLExtractedProc& AfterEachFile);
 

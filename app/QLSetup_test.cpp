@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
+
 #include "shell/QLRegistry.h"
 #include "tests/support/ProcessDriver.h"
 #include "tests/support/StandIns.h"
@@ -89,7 +91,10 @@ TEST_F(SetupWizard, ArrowKeysMoveTheFocusAmongTheButtons) {
   TProcessDriver setup(SetupProgram(), "");
   HWND form = setup.WaitWindow(kForm);
   ASSERT_NE(nullptr, form);
-  HWND next = FindControl(form, "&Next"), cancel = FindControl(form, "&Cancel");
+  HWND next = FindControl(form, "&Next"), back = FindControl(form, "&Back"), cancel = FindControl(form, "&Cancel");
+  // The tab order is Cancel, Back, Next.
+  EXPECT_EQ(back, GetWindow(cancel, GW_HWNDNEXT));
+  EXPECT_EQ(next, GetWindow(back, GW_HWNDNEXT));
   ASSERT_TRUE(WaitFor([&] { return FocusedWindow(form) == next; }));
   // Back is disabled on the title page, so Left goes from Next to Cancel.
   PressKey(form, VK_LEFT);
@@ -97,9 +102,114 @@ TEST_F(SetupWizard, ArrowKeysMoveTheFocusAmongTheButtons) {
   PressKey(form, VK_DOWN);
   EXPECT_TRUE(WaitFor([&] { return FocusedWindow(form) == next; }));
   EXPECT_EQ("&Next", WindowText(next));  // the arrows pressed nothing
-  Click(cancel);
+  Click(next);
+  ASSERT_TRUE(WaitFor([&] { return WindowText(next) == "&Install"; }));
+  ASSERT_TRUE(WaitFor([&] { return FocusedWindow(form) == next; }));
+  PressKey(form, VK_LEFT);
+  EXPECT_TRUE(WaitFor([&] { return FocusedWindow(form) == back; }));
+  // Esc is Cancel: the close question, and Cancel there keeps the wizard.
+  PressKey(form, VK_ESCAPE);
+  std::string text;
+  ASSERT_TRUE(AnswerDialog(setup, "Warning", "Cancel", &text));
+  EXPECT_EQ(kQuitQuestion, Normalised(text));
+  PressKey(form, VK_ESCAPE);
   ASSERT_TRUE(AnswerDialog(setup, "Warning", "OK"));
   EXPECT_EQ(1602, setup.WaitExit());
+}
+
+// The folder page's instruction stands above the folder tree; the dialog's
+// caption stays its own.
+TEST_F(SetupWizard, BrowseShowsThePageInstructionAboveTheTree) {
+  TProcessDriver setup(SetupProgram(), "");
+  HWND form = setup.WaitWindow(kForm);
+  ASSERT_NE(nullptr, form);
+  HWND next = FindControl(form, "&Next");
+  Click(next);
+  ASSERT_TRUE(WaitFor([&] { return WindowText(next) == "&Install"; }));
+  Click(FindControl(form, "B&rowse"));
+  HWND browse = setup.WaitWindow("#32770", "Browse for Folder");
+  ASSERT_NE(nullptr, browse);
+  EXPECT_NE(nullptr, FindControl(browse, "Please specify the Folder of Prismora."));
+  Click(FindButton(browse, "Cancel"));
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(browse); }));
+  PostMessageA(form, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(AnswerDialog(setup, "Warning", "OK"));
+  EXPECT_EQ(1602, setup.WaitExit());
+}
+
+// The space needed counts the uninstaller, a copy of the setup program.
+TEST_F(SetupWizard, SpaceNeededCountsTheUninstaller) {
+  int64_t payload = 0;
+  WIN32_FIND_DATAA entry;
+  HANDLE find = FindFirstFileA((TestProgramFolder() + "..\\demo-payload\\*").c_str(), &entry);
+  ASSERT_NE(INVALID_HANDLE_VALUE, find);
+  do
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) payload += entry.nFileSizeLow;
+  while (FindNextFileA(find, &entry));
+  FindClose(find);
+  WIN32_FILE_ATTRIBUTE_DATA setupFile{};
+  ASSERT_TRUE(GetFileAttributesExA(SetupProgram().c_str(), GetFileExInfoStandard, &setupFile));
+  char expected[32];
+  snprintf(expected, sizeof expected, "%6.2fMB", double(payload + setupFile.nFileSizeLow) / 1024 / 1024);
+
+  TProcessDriver setup(SetupProgram(), "");
+  HWND form = setup.WaitWindow(kForm);
+  ASSERT_NE(nullptr, form);
+  HWND next = FindControl(form, "&Next");
+  Click(next);
+  ASSERT_TRUE(WaitFor([&] { return WindowText(next) == "&Install"; }));
+  bool found = false;
+  for (const std::string& text : ControlTexts(form)) found = found || text.rfind(std::string(expected) + " /", 0) == 0;
+  EXPECT_TRUE(found) << "no size text starting with " << expected;
+  PostMessageA(form, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(AnswerDialog(setup, "Warning", "OK"));
+  EXPECT_EQ(1602, setup.WaitExit());
+}
+
+// One setup at a time: a second one, installing or uninstalling, is told
+// and ends before it changes anything.
+TEST_F(SetupWizard, ASecondSetupStopsAtOnce) {
+  TProcessDriver first(SetupProgram(), "");
+  HWND form = first.WaitWindow(kForm);
+  ASSERT_NE(nullptr, form);
+  for (const char* arguments : {"", "/UNINSTALL"}) {
+    TProcessDriver second(SetupProgram(), arguments);
+    std::string text;
+    ASSERT_TRUE(AnswerDialog(second, "Error", "OK", &text)) << arguments;
+    EXPECT_EQ("Another Prismora SE setup is already running.", text);
+    EXPECT_EQ(nullptr, second.FindWindowNow(kForm));
+    EXPECT_EQ(1618, second.WaitExit());
+  }
+  PostMessageA(form, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(AnswerDialog(first, "Warning", "OK"));
+  EXPECT_EQ(1602, first.WaitExit());
+}
+
+// A DSETUP.DLL in the root of the current drive is never loaded on the NT
+// family, where no DirectX step exists; on 95/98/Me it is offered but only
+// looked at until the user starts the step.
+TEST_F(SetupWizard, RootDirectXSetupIsNotLoadedAtStart) {
+  TTempFolder work;
+  const std::string root = work.Path().substr(0, 3);
+  ASSERT_EQ(":\\", root.substr(1));
+  const std::string library = root + "DSETUP.DLL", marker = root + "DSETUP.LOADED";
+  ASSERT_TRUE(CopyStandIn("standin_dsetup.dll", library));
+  DeleteFileA(marker.c_str());
+  for (const char* program : {"prismora-setup.exe", "prismora-setup-test.exe"}) {
+    const bool otherFamily = std::string(program) == "prismora-setup-test.exe";
+    SetProcessVariable("QL_PLATFORM_FAMILY", otherFamily ? "9x" : "");
+    TProcessDriver setup(TestProgramFolder() + program, "", work.Path());
+    HWND form = setup.WaitWindow(kForm);
+    ASSERT_NE(nullptr, form);
+    EXPECT_EQ(otherFamily, IsShown(FindControl(form, "Direct&X Only"))) << program;
+    EXPECT_FALSE(PathExists(marker)) << program;
+    PostMessageA(form, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(AnswerDialog(setup, "Warning", "OK"));
+    EXPECT_EQ(1602, setup.WaitExit());
+  }
+  SetProcessVariable("QL_PLATFORM_FAMILY", "");
+  DeleteFileA(library.c_str());
+  DeleteFileA(marker.c_str());
 }
 
 TEST_F(SetupWizard, TitlePageQuestionsStopOrContinue) {
@@ -185,13 +295,23 @@ TEST_F(SetupWizard, RunningBrowserIsAskedAbout) {
 }
 
 TEST_F(SetupWizard, DirectXOnlyOnTheOtherFamily) {
-  const std::string config = TestProgramFolder() + "prismora-setup.INI";
+  const std::string config = TestProgramFolder() + "prismora-setup-test.INI";
   TTempFolder redistributable;
   ASSERT_TRUE(CopyStandIn("standin_dsetup.dll", redistributable / "DSETUP.DLL"));
   WriteTextFile(config, "[DIRECTX]\r\nDXSETUP=YES\r\nDXPATH=" + redistributable.Path() + "\r\n");
   SetProcessVariable("QL_PLATFORM_FAMILY", "9x");
   {
-    TProcessDriver setup(SetupProgram(), "");
+    // The shipped program reads no test switch: it stays on its own family.
+    TProcessDriver shipped(SetupProgram(), "");
+    HWND form = shipped.WaitWindow(kForm);
+    ASSERT_NE(nullptr, form);
+    EXPECT_EQ("Prismora SE Setup (Build 1.0.5.12.N)", WindowText(form));
+    PostMessageA(form, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(AnswerDialog(shipped, "Warning", "OK"));
+    EXPECT_EQ(1602, shipped.WaitExit());
+  }
+  {
+    TProcessDriver setup(TestProgramFolder() + "prismora-setup-test.exe", "");
     HWND form = setup.WaitWindow(kForm);
     ASSERT_NE(nullptr, form);
     EXPECT_EQ("Prismora SE Setup (Build 1.0.5.12.9)", WindowText(form));

@@ -8,8 +8,8 @@
 
 #include "shell/QLFileUtils.h"
 #include "shell/QLPlatform.h"
-#include "shell/QLRegistry.h"
 #include "shell/QLWidePath.h"
+#include "shell/QLWinHandles.h"
 
 namespace {
 
@@ -103,12 +103,22 @@ namespace {
 // NT paths ("\??\C:\...") as the system keeps them.
 std::vector<std::pair<std::wstring, std::wstring>> PendingRenameOperations() {
   std::vector<std::pair<std::wstring, std::wstring>> pairs;
-  TQLRegistry registry(HKEY_LOCAL_MACHINE);
-  if (!registry.OpenKeyReadOnly("SYSTEM\\CurrentControlSet\\Control\\Session Manager")) return pairs;
-  const std::vector<uint8_t> data = registry.ReadBinaryData("PendingFileRenameOperations");
+  // Read in UTF-16: the ANSI form of the value would lose the names.
+  HKEY raw = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0, KEY_QUERY_VALUE,
+                    &raw) != ERROR_SUCCESS)
+    return pairs;
+  TQLRegKey key(raw);
+  DWORD bytes = 0;
+  if (RegQueryValueExW(key.Get(), L"PendingFileRenameOperations", nullptr, nullptr, nullptr, &bytes) != ERROR_SUCCESS)
+    return pairs;
+  std::vector<wchar_t> data(bytes / sizeof(wchar_t) + 1, L'\0');
+  if (RegQueryValueExW(key.Get(), L"PendingFileRenameOperations", nullptr, nullptr,
+                       reinterpret_cast<BYTE*>(data.data()), &bytes) != ERROR_SUCCESS)
+    return pairs;
+  data.resize(bytes / sizeof(wchar_t));
   std::vector<std::wstring> strings(1);
-  for (size_t i = 0; i + 1 < data.size(); i += 2) {
-    const wchar_t c = wchar_t(data[i] | (data[i + 1] << 8));
+  for (const wchar_t c : data) {
     if (c == L'\0')
       strings.emplace_back();
     else

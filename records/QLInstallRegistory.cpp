@@ -125,11 +125,14 @@ void TQLInstallRegistory::WriteAppMain() {
 }
 
 void TQLInstallRegistory::AddInstallItem(const std::string& Path, int32_t Size, TDateTime Time) {
+  // A file left unrecorded could never be removed: a key that cannot be
+  // opened is a failed write.
   TQLRegistry registry(HKEY_LOCAL_MACHINE);
-  if (!registry.OpenKey(kUninstallInfoKey, true)) return;
+  if (!registry.OpenKey(kUninstallInfoKey, true)) throw EQLRegistryError("Failed to set data for 'InstallItem'");
   const int32_t count = ReadItemCount(registry);
   registry.CloseKey();
-  if (!registry.OpenKey(GroupKeyPath(count), true)) return;
+  if (!registry.OpenKey(GroupKeyPath(count), true))
+    throw EQLRegistryError("Failed to set data for '" + InstallItemValueName(count) + "'");
   const std::vector<uint8_t> record = EncodeInstallItem({Time, Size, Path});
   registry.WriteBinaryData(InstallItemValueName(count), record.data(), record.size());
   registry.CloseKey();

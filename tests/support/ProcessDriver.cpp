@@ -55,11 +55,20 @@ BOOL CALLBACK MatchChild(HWND Child, LPARAM Param) {
 
 }  // namespace
 
-TProcessDriver::TProcessDriver(const std::string& Program, const std::string& Arguments) {
+TProcessDriver::TProcessDriver(const std::string& Program, const std::string& Arguments, const std::string& Folder) {
   std::string command = "\"" + Program + "\" " + Arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  if (!CreateProcessA(Program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+  if (!CreateProcessA(Program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      Folder.empty() ? nullptr : Folder.c_str(), &startup, &FProcess))
+    FProcess = PROCESS_INFORMATION{};
+}
+
+TProcessDriver::TProcessDriver(const std::wstring& Program, const std::wstring& Arguments) {
+  std::wstring command = L"\"" + Program + L"\" " + Arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  if (!CreateProcessW(Program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &FProcess))
     FProcess = PROCESS_INFORMATION{};
 }

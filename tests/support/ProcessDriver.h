@@ -12,7 +12,10 @@
 
 class TProcessDriver {
 public:
-  TProcessDriver(const std::string& Program, const std::string& Arguments);
+  // Folder: the process's current folder (empty: this process's).
+  TProcessDriver(const std::string& Program, const std::string& Arguments, const std::string& Folder = "");
+  // A program named by its UTF-16 path.
+  TProcessDriver(const std::wstring& Program, const std::wstring& Arguments);
   ~TProcessDriver();
   TProcessDriver(const TProcessDriver&) = delete;
   TProcessDriver& operator=(const TProcessDriver&) = delete;

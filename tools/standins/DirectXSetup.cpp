@@ -1,7 +1,8 @@
 // Stands in for the DirectX redistributable's DSETUP.DLL: DirectXSetupA
 // answers the result code named by the environment variable
 // QL_DSETUP_RESULT (0 when unset) and appends the folder and flags it was
-// given, as "folder|flags", to DSETUP.LOG beside this library.
+// given, as "folder|flags", to DSETUP.LOG beside this library. Being loaded
+// leaves DSETUP.LOADED there.
 #include <windows.h>
 
 #include <cstdio>
@@ -21,6 +22,16 @@ std::string LogPath() {
 }
 
 }  // namespace
+
+// Loading alone leaves DSETUP.LOADED beside the library, so a test can tell
+// a library that was only looked at from one whose code ran.
+BOOL WINAPI DllMain(HINSTANCE, DWORD Reason, LPVOID) {
+  if (Reason != DLL_PROCESS_ATTACH) return TRUE;
+  std::string marker = LogPath();
+  marker.replace(marker.size() - 3, 3, "LOADED");
+  if (std::FILE* file = std::fopen(marker.c_str(), "ab")) std::fclose(file);
+  return TRUE;
+}
 
 extern "C" __declspec(dllexport) INT WINAPI DirectXSetupA(HWND, LPSTR RootPath, DWORD Flags) {
   if (std::FILE* log = std::fopen(LogPath().c_str(), "ab")) {
