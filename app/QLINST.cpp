@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "app/QLInstallRun.h"
 #include "app/QLSetupRules.h"
 #include "archive/QLDIBUTL.h"
 #include "archive/QLMemoryStream.h"
@@ -25,7 +26,7 @@ const char kPageClass[] = "TFQLINSTPage";
 constexpr int kClientWidth = 532, kClientHeight = 251;
 
 const char kCopyright[] = "Copyright (C) 2026 VELDRANE. All rights reserved.";
-const char* const WebPageUrls[] = {"http://www.veldrane.example/", "http://www.veldrane.example/prismora/tech/"};
+const char* const WebPageUrls[] = {kMakerWebSite, "http://www.veldrane.example/prismora/tech/"};
 
 const char kTitleText[] =
     "Welcome to %s setup program.\r\rPrismora enables you to play powerful\rinteractive 3D content on your Web "
@@ -296,14 +297,7 @@ void TFQLINST::UpdateInstallSize() {
   // The drive is named the same whatever characters the folder names have.
   std::string text;
   for (wchar_t c : FolderTextW()) text += c < 0x80 ? char(c) : '_';
-  const std::string root = FolderRoot(text);
-  const UINT type = root.empty() ? DRIVE_NO_ROOT_DIR : GetDriveTypeA(root.c_str());
-  FreeSpace = 0;
-  if (type == DRIVE_REMOVABLE || type == DRIVE_FIXED || type == DRIVE_REMOTE || type == DRIVE_RAMDISK) {
-    // The free space is asked of the root itself, so a share reports its own.
-    ULARGE_INTEGER available{}, total{}, free{};
-    FreeSpace = GetDiskFreeSpaceExA(root.c_str(), &available, &total, &free) ? int64_t(available.QuadPart) : -1;
-  }
+  FreeSpace = DestinationFreeSpace(text);
   SetText(Label_InstallSize, InstallSizeText(InstallSize, FreeSpace));
   if (FPage == pgSetDirectory) EnableWindow(Button_Next, FreeSpace != 0 && InstallSize != 0);
 }
@@ -427,6 +421,11 @@ void TFQLINST::QLMultiButton1Click() {
 }
 
 void TFQLINST::Edit_FolderLocateChange() { UpdateInstallSize(); }
+
+void TFQLINST::PresetFolder(const std::string& Path) {
+  SetWindowTextA(Edit_FolderLocate, Path.c_str());
+  UpdateInstallSize();
+}
 
 void TFQLINST::Label_HTTPLink1Click() { OpenWebPage(0); }
 

@@ -44,6 +44,8 @@ public:
   bool FormCloseQuery();
   void QLMultiButton1Click();
   void Edit_FolderLocateChange();
+  // The installation folder given on the command line.
+  void PresetFolder(const std::string& Path);
   void Label_HTTPLink1Click();
 
   void EnterPage();

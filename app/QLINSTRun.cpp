@@ -7,6 +7,7 @@
 #include "app/QLSetupRules.h"
 #include "directx/QLDSETUPP.h"
 #include "shell/QLRegistry.h"
+#include "shell/QLSetupLog.h"
 #include "ui/QLDialogs.h"
 
 namespace {
@@ -56,6 +57,7 @@ void TFQLINST::OnExtractProgress(int32_t Position, int32_t Max, bool Overall) {
 }
 
 void TFQLINST::EndWithError(const std::string& Text, int Status) {
+  SetupLog("error: " + Text);
   MessageDlg(Text, mtError, mbOK);
   ExitStatus = Status;
   CloseForm();
@@ -103,6 +105,7 @@ void TFQLINST::EnterSetUpNow() {
       return;
     }
     WriteInstallRecords(folder);
+    WriteProgramListDetails(result.InstalledBytes);
     char text[1024] = {};
     GetWindowTextA(Label_Setup, text, sizeof text);
     SetText(Label_Setup, std::string(text) + "  Completed.");

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 #include "archive/QLSetupArchive.h"
 #include "plugin/UPluginSetup.h"
 #include "records/QLDeferredFileOps.h"
@@ -10,6 +12,7 @@
 #include "shell/QLFileUtils.h"
 #include "shell/QLRegistExt.h"
 #include "shell/QLRegistry.h"
+#include "shell/QLSetupLog.h"
 #include "shell/QLShortCut.h"
 #include "shell/QLWidePath.h"
 #include "ui/QLDialogs.h"
@@ -35,7 +38,9 @@ void CreateShortCuts(const std::string& DestFolder) {
   bool quiet = false;
   for (const TQLShortCutFile& table : ShortCutTable) {
     const TQLShortCutFile row = AllUsersShortCut(table);
-    if (CreateShortCutFile(DestFolder, row) || quiet) continue;
+    const bool created = CreateShortCutFile(DestFolder, row);
+    SetupLog(std::string(created ? "shortcut created: " : "shortcut failed: ") + row.LinkName);
+    if (created || quiet) continue;
     if (MessageDlg("Cannot create shortcut file:\r\rPath: " + DestFolder + row.FileName + "\rName: " + row.LinkName,
                    mtError, mbOK | mbAll) == mrAll)
       quiet = true;
@@ -72,6 +77,8 @@ TQLExtractResult InstallProductFiles(const std::string& DestFolder, const TQLPro
       recordError = e.what();
       throw;
     }
+    result.InstalledBytes += Size;
+    SetupLog("file written: " + FullName + " (" + std::to_string(Size) + " bytes)");
     if (AfterEachFile) AfterEachFile(FullName, Size, FileDate);
   };
   bool cancelled = false;
@@ -97,7 +104,10 @@ bool WriteUninstaller() {
   const std::string uninstaller = InstallRegistory().GetUninstallerPath();
   const std::wstring setup = ProgramPathW();
   const int copied = CopyFileWithTime(setup, uninstaller);
-  if (copied == cfCopied && FileSizeOf(uninstaller) == FileSizeOf(ProgramPath())) return true;
+  if (copied == cfCopied && FileSizeOf(uninstaller) == FileSizeOf(ProgramPath())) {
+    SetupLog("uninstaller written: " + uninstaller);
+    return true;
+  }
   if (copied == cfCopied) DeleteFileIfExists(uninstaller);  // a short copy cannot uninstall
   MessageDlg("The uninstaller could not be written:\r\r" + uninstaller +
                  "\r\rThe installation failed. Free some space on the drive and run the setup again.",
@@ -109,7 +119,26 @@ void WriteInstallRecords(const std::string& DestFolder) {
   TQLInstallRegistory& records = InstallRegistory();
   CreateShortCuts(DestFolder);
   records.WriteInstallInfo(RegistExtTable, RegistExtCount, ProgramPath());
+  SetupLog("file types registered: " + std::to_string(RegistExtCount));
   CancelDeleteAtReboot(records.GetUninstallerPath(), ProgramPath());
+}
+
+void WriteProgramListDetails(int64_t InstalledBytes) {
+  const TQLInstallRegistory& records = InstallRegistory();
+  TQLRegistry registry(HKEY_LOCAL_MACHINE);
+  if (!registry.OpenKey(kUninstallKey, true)) throw EQLRegistryError("Failed to set data for 'DisplayVersion'");
+  SYSTEMTIME today{};
+  GetLocalTime(&today);
+  char date[16];
+  snprintf(date, sizeof date, "%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
+  registry.WriteString("DisplayVersion", GetProductVersionText());
+  registry.WriteString("DisplayIcon", records.AppPath + "\\PQENGINE.EXE");
+  registry.WriteInteger("EstimatedSize", int32_t((InstalledBytes + ProgramFileSize() + 1023) / 1024));
+  registry.WriteString("InstallDate", date);
+  registry.WriteString("QuietUninstallString", "\"" + records.GetUninstallerPath() + "\" /UNINSTALL /S");
+  registry.WriteString("URLInfoAbout", kMakerWebSite);
+  registry.WriteInteger("NoModify", 1);
+  registry.WriteInteger("NoRepair", 1);
 }
 
 void KeepUnfinishedRunRemovable(const TQLExtractResult& Result) {
@@ -138,8 +167,11 @@ void RegisterBrowserPlugins(const std::string& DestFolder, double IEVersion) {
   WriteRuntimeFileClsid();
   InstallNetscapePlugins(DestFolder);
   RemoveJavaPluginClasses();
-  if (!RegisterActiveXControl(DestFolder) && IEVersion >= 4.0)
-    MessageDlg("Failed in installing of the ActiveX plugin.", mtWarning, mbOK);
+  SetupLog("browser plug-ins installed from: " + DestFolder + "\\NPPQESE.DLL");
+  const bool registered = RegisterActiveXControl(DestFolder);
+  SetupLog(std::string(registered ? "control registered: " : "control registration failed: ") + DestFolder +
+           "\\axpqeng.dll");
+  if (!registered && IEVersion >= 4.0) MessageDlg("Failed in installing of the ActiveX plugin.", mtWarning, mbOK);
   TQLRegistry classes(HKEY_CLASSES_ROOT);
   if (classes.OpenKey(".PQR", true)) classes.WriteString("Content Type", "application/x-prismora-se");
 }

@@ -5,6 +5,7 @@
 // Registry write errors propagate as EQLRegistryError.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,9 +19,14 @@ enum class TQLExtractOutcome {
   Failed,        // recording failed (Error tells why)
 };
 
+// The maker's web site: the completion page's link and the program list's
+// "About" address.
+constexpr char kMakerWebSite[] = "http://www.veldrane.example/";
+
 struct TQLExtractResult {
   TQLExtractOutcome Outcome = TQLExtractOutcome::Broken;
   std::string Error;
+  int64_t InstalledBytes = 0;  // of the files this run wrote
   // The folders of the installation that was there before the run.
   std::vector<std::string> EarlierFolders;
 };
@@ -40,6 +46,11 @@ bool WriteUninstaller();
 // The three shortcuts (one message per failure until All), the product
 // section and file types, the uninstaller kept from a pending delete.
 void WriteInstallRecords(const std::string& DestFolder);
+
+// The details of the entry in the system's list of programs, beside the
+// registration: version, icon, size, date, the quiet uninstall command, the
+// maker's site, and no Modify or Repair.
+void WriteProgramListDetails(int64_t InstalledBytes);
 
 // After a run that did not finish: the uninstaller in place so that what was
 // written can be removed, and the shortcuts (and "AppMain") of an earlier

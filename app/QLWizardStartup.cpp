@@ -64,3 +64,12 @@ TQLSetupInfo GatherSetupInfo() {
   }
   return info;
 }
+
+int64_t DestinationFreeSpace(const std::string& Folder) {
+  const std::string root = FolderRoot(Folder);
+  const UINT type = root.empty() ? DRIVE_NO_ROOT_DIR : GetDriveTypeA(root.c_str());
+  if (type != DRIVE_REMOVABLE && type != DRIVE_FIXED && type != DRIVE_REMOTE && type != DRIVE_RAMDISK) return 0;
+  // The free space is asked of the root itself, so a share reports its own.
+  ULARGE_INTEGER available{}, total{}, free{};
+  return GetDiskFreeSpaceExA(root.c_str(), &available, &total, &free) ? int64_t(available.QuadPart) : -1;
+}

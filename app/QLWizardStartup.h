@@ -22,3 +22,8 @@ struct TQLSetupInfo {
 };
 
 TQLSetupInfo GatherSetupInfo();
+
+// Free bytes where Folder would be installed: asked of its drive or share
+// root for removable, fixed, remote and RAM drives; 0 for any other kind of
+// drive (or none); -1 when the question fails.
+int64_t DestinationFreeSpace(const std::string& Folder);

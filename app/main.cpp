@@ -10,12 +10,17 @@
 
 #include "app/QLINST.h"
 #include "app/QLSetupRules.h"
+#include "app/QLSetupOptions.h"
+#include "app/QLSilentAnswers.h"
+#include "app/QLSilentInstall.h"
 #include "app/QLSingleInstance.h"
 #include "app/QLUninstallSequence.h"
 #include "shell/QLFileUtils.h"
 #include "records/QLInstallRegistory.h"
 #include "shell/QLDllSearch.h"
 #include "shell/QLPlatform.h"
+#include "shell/QLSetupLog.h"
+#include "shell/QLWidePath.h"
 #include "ui/MultiLang.h"
 #include "ui/QLDialogs.h"
 
@@ -23,15 +28,42 @@ namespace {
 
 std::vector<std::string> Arguments() { return std::vector<std::string>(__argv + 1, __argv + __argc); }
 
-int RunWizard() {
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  int status;
-  {
-    TFQLINST form;
-    status = form.FormCreate() ? form.Run() : form.ExitStatus;
+// COM for the shell links, for the length of one run.
+class TQLComApartment {
+public:
+  TQLComApartment() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+  ~TQLComApartment() { CoUninitialize(); }
+};
+
+int RunWizard(const TQLSetupOptions& Options) {
+  TQLComApartment com;
+  TFQLINST form;
+  if (!form.FormCreate()) return form.ExitStatus;
+  if (Options.HasFolder) form.PresetFolder(Options.Folder);
+  return form.Run();
+}
+
+// "/LOG=FILE": an unwritable log is told once (only where a person looks)
+// and the run goes on.
+void OpenLog(const TQLSetupOptions& Options) {
+  if (Options.LogFile.empty() || OpenSetupLog(WidePathOf(Options.LogFile))) return;
+  if (!Options.Silent) MessageDlg("The log file cannot be written:\r\r" + Options.LogFile, mtWarning, mbOK);
+}
+
+int RunInstall(const std::vector<std::string>& Args, const TQLSetupOptions& Options) {
+  if (Options.HasFolder && !IsUsableInstallFolder(Options.Folder)) {
+    SetupLog("error: installation folder refused: " + Options.Folder);
+    MessageDlg("The installation folder must be a full path, such as C:\\Program Files\\Prismora 1.0 SE:\r\r" +
+                   Options.Folder,
+               mtError, mbOK);
+    return kExitFailed;
   }
-  CoUninitialize();
-  return status;
+  if (Options.Silent) {
+    TQLComApartment com;
+    return RunSilentInstall(Options);
+  }
+  UnattendedMode = HasUnattendedOption(Args);
+  return RunWizard(Options);
 }
 
 #ifdef QL_TEST_BUILD
@@ -45,36 +77,51 @@ void ChoosePlatformFamily() {
 void ChoosePlatformFamily() {}
 #endif
 
-int Run() {
-  ChoosePlatformFamily();
-  SetUILanguage(true);
-  const std::vector<std::string> args = Arguments();
+int Run(const std::vector<std::string>& Args, const TQLSetupOptions& Options) {
+  if (Options.Help) {
+    if (!Options.Silent) MessageDlg(SetupOptionsHelpText(), mtInformation, mbOK);
+    return kExitSuccess;
+  }
   const TQLSingleInstance instance;
   if (!instance.Alone()) {
     MessageDlg("Another Prismora SE setup is already running.", mtError, mbOK);
     return kExitAlreadyRunning;
   }
   InstallRegistory();  // the one install registry exists from the start
-  if (DecideRunMode(args, ProgramPath()) == TQLRunMode::Uninstall) {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // the shell links need it
-    int status = RunUninstallSequence();
-    CoUninitialize();
-    return status;
+  const bool uninstall = DecideRunMode(Args, ProgramPath()) == TQLRunMode::Uninstall;
+  SetupLog(std::string("mode: ") + (uninstall ? "uninstall" : "install") + (Options.Silent ? ", silent" : ""));
+  if (!uninstall) return RunInstall(Args, Options);
+  TQLComApartment com;
+  return RunUninstallSequence();
+}
+
+int RunGuarded(const std::vector<std::string>& Args, const TQLSetupOptions& Options) {
+  try {
+    return Run(Args, Options);
+  } catch (const std::exception& e) {
+    SetupLog(std::string("error: ") + e.what());
+    MessageDlg(e.what(), mtError, mbOK);
+  } catch (...) {
+    SetupLog("error: unexpected failure");
+    MessageDlg("Unexpected failure.", mtError, mbOK);
   }
-  UnattendedMode = HasUnattendedOption(args);
-  return RunWizard();
+  return kExitFailed;
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   RestrictDllSearchPath();
-  try {
-    return Run();
-  } catch (const std::exception& e) {
-    MessageDlg(e.what(), mtError, mbOK);
-  } catch (...) {
-    MessageDlg("Unexpected failure.", mtError, mbOK);
-  }
-  return kExitFailed;
+  ChoosePlatformFamily();
+  SetUILanguage(true);
+  const std::vector<std::string> args = Arguments();
+  const TQLSetupOptions options = ParseSetupOptions(args, GetCommandLineA());
+  // A silent run never shows a window: every question gets its declared
+  // answer, and the log tells what was asked.
+  if (options.Silent) SetDialogAnswerer(SilentAnswer);
+  OpenLog(options);
+  SetupLog(std::string("command line: ") + GetCommandLineA());
+  const int status = RunGuarded(args, options);
+  SetupLog("exit status: " + std::to_string(status));
+  return status;
 }

@@ -8,6 +8,7 @@
 
 #include "shell/QLFileUtils.h"
 #include "shell/QLPlatform.h"
+#include "shell/QLSetupLog.h"
 #include "shell/QLWidePath.h"
 #include "shell/QLWinHandles.h"
 
@@ -80,6 +81,7 @@ std::string ShortPathOf(const std::string& Path) {
 }
 
 void DeleteFileAtReboot(const std::string& Path) {
+  SetupLog("delete queued for the next start: " + Path);
   if (IsNTFamily())
     MoveFileExA(Path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   else
@@ -177,4 +179,5 @@ void CancelDeleteAtReboot(const std::string& Path, const std::string& SourcePath
     SetFileAttributesA(candidate.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
   }
   MoveFileExA(candidate.c_str(), Path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT);
+  SetupLog("replace queued for the next start: " + Path + " by " + candidate);
 }

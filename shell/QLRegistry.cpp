@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "shell/QLSetupLog.h"
+
 namespace {
 
 std::string RelativeKey(const std::string& Key) {
@@ -35,6 +37,14 @@ bool DeleteKeyTree(HKEY Parent, const std::string& Name) {
   return RegDeleteKeyA(Parent, Name.c_str()) == ERROR_SUCCESS;
 }
 
+std::string RootName(HKEY Root) {
+  if (Root == HKEY_LOCAL_MACHINE) return "HKEY_LOCAL_MACHINE";
+  if (Root == HKEY_CURRENT_USER) return "HKEY_CURRENT_USER";
+  if (Root == HKEY_CLASSES_ROOT) return "HKEY_CLASSES_ROOT";
+  if (Root == HKEY_USERS) return "HKEY_USERS";
+  return "HKEY";
+}
+
 }  // namespace
 
 TQLRegistry::TQLRegistry(HKEY Root) : FRoot(Root) {}
@@ -53,6 +63,7 @@ bool TQLRegistry::OpenWithAccess(const std::string& Key, bool CanCreate, REGSAM 
                           : RegOpenKeyExA(FRoot, path.c_str(), 0, Access, &raw);
   if (status != ERROR_SUCCESS) return false;
   FKey.Reset(raw);
+  FKeyPath = path;
   return true;
 }
 
@@ -74,7 +85,9 @@ bool TQLRegistry::KeyExists(const std::string& Key) const {
 bool TQLRegistry::DeleteKey(const std::string& Key) {
   std::string path = RelativeKey(Key);
   if (path.empty()) return false;
-  return DeleteKeyTree(FRoot, path);
+  const bool deleted = DeleteKeyTree(FRoot, path);
+  if (deleted) SetupLog("registry key removed: " + RootName(FRoot) + "\\" + path);
+  return deleted;
 }
 
 bool TQLRegistry::QueryValue(const std::string& Name, DWORD& Type, std::vector<uint8_t>* Data) const {
@@ -100,12 +113,20 @@ int TQLRegistry::GetDataSize(const std::string& Name) const {
 }
 
 bool TQLRegistry::DeleteValue(const std::string& Name) {
-  return FKey && RegDeleteValueA(FKey.Get(), Name.c_str()) == ERROR_SUCCESS;
+  const bool deleted = FKey && RegDeleteValueA(FKey.Get(), Name.c_str()) == ERROR_SUCCESS;
+  if (deleted) SetupLog("registry value removed: " + RootName(FRoot) + "\\" + FKeyPath + " [" + Name + "]");
+  return deleted;
 }
 
 void TQLRegistry::WriteData(const std::string& Name, DWORD Type, const void* Data, DWORD Size) {
   if (!FKey || RegSetValueExA(FKey.Get(), Name.c_str(), 0, Type, static_cast<const BYTE*>(Data), Size) != ERROR_SUCCESS)
     RaiseError("Failed to set data for ", Name);
+  if (!SetupLogOpen()) return;
+  std::string value;
+  if (Type == REG_SZ) value = " = \"" + std::string(static_cast<const char*>(Data)) + "\"";
+  if (Type == REG_DWORD) value = " = " + std::to_string(*static_cast<const int32_t*>(Data));
+  if (Type == REG_BINARY) value = " = " + std::to_string(Size) + " bytes";
+  SetupLog("registry value written: " + RootName(FRoot) + "\\" + FKeyPath + " [" + Name + "]" + value);
 }
 
 void TQLRegistry::WriteString(const std::string& Name, const std::string& Value) {

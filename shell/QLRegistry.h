@@ -68,4 +68,5 @@ class TQLRegistry {
 
   HKEY FRoot;
   TQLRegKey FKey;
+  std::string FKeyPath;  // the open key, for the log
 };

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "shell/QLSetupLog.h"
 #include "shell/QLWinHandles.h"
 #include "ui/QLButtonSpec.h"
 
@@ -208,9 +209,19 @@ uint16_t ShowMessageForm(const TQLDialogRequest& R) {
   return result > 0 ? uint16_t(result) : uint16_t(mrCancel);
 }
 
+const char* AnswerName(uint16_t Result) {
+  static const char* const Names[] = {"none", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes",
+                                      "No", "All", "No to All", "Yes to All", "Help"};
+  return Result < sizeof Names / sizeof Names[0] ? Names[Result] : "unknown";
+}
+
+// Every question and message goes to the log with the answer it got.
 uint16_t Show(const TQLDialogRequest& R) {
-  if (Answerer()) return Answerer()(R);
-  return ShowMessageForm(R);
+  const bool answered = static_cast<bool>(Answerer());
+  const uint16_t result = answered ? Answerer()(R) : ShowMessageForm(R);
+  SetupLog(std::string(answered ? "question answered: [" : "question: [") + Titles[R.Kind < mtCustom ? R.Kind : 0] +
+           "] " + R.Text + " | answer: " + AnswerName(result));
+  return result;
 }
 
 }  // namespace

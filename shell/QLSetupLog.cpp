@@ -1,0 +1,57 @@
+#include "shell/QLSetupLog.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "shell/QLWidePath.h"
+#include "shell/QLWinHandles.h"
+
+namespace {
+
+const DWORD StartTicks = GetTickCount();
+
+TQLFileHandle& LogFile() {
+  static TQLFileHandle file;
+  return file;
+}
+
+std::string Utf8Of(const std::string& Ansi) {
+  const std::wstring wide = WidePathOf(Ansi);
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string utf8(size_t(n > 0 ? n : 0), '\0');
+  if (n > 0) WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), utf8.data(), n, nullptr, nullptr);
+  return utf8;
+}
+
+std::string OneLine(const std::string& Text) {
+  std::string line;
+  for (size_t i = 0; i < Text.size(); ++i) {
+    if (Text[i] != '\r' && Text[i] != '\n') {
+      line += Text[i];
+      continue;
+    }
+    if (Text[i] == '\r' && i + 1 < Text.size() && Text[i + 1] == '\n') ++i;
+    line += " / ";
+  }
+  return line;
+}
+
+}  // namespace
+
+bool OpenSetupLog(const std::wstring& Path) {
+  LogFile().Reset(CreateFileW(Path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
+  return SetupLogOpen();
+}
+
+bool SetupLogOpen() { return static_cast<bool>(LogFile()); }
+
+void SetupLog(const std::string& Event) {
+  if (!SetupLogOpen()) return;
+  char stamp[24];
+  snprintf(stamp, sizeof stamp, "%8lu ", static_cast<unsigned long>(GetTickCount() - StartTicks));
+  const std::string line = stamp + Utf8Of(OneLine(Event)) + "\r\n";
+  DWORD written = 0;
+  WriteFile(LogFile().Get(), line.data(), DWORD(line.size()), &written, nullptr);
+}
