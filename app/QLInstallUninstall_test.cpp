@@ -10,6 +10,7 @@
 #include "shell/QLRegistry.h"
 #include "shell/QLWinHandles.h"
 #include "tests/support/ProcessDriver.h"
+#include "tests/support/InstallState.h"
 #include "tests/support/KeyAccess.h"
 #include "tests/support/StandIns.h"
 #include "tests/support/TempFolder.h"
@@ -19,29 +20,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Prismora 1.0 SE";
-const char kProductKey[] = "SOFTWARE\\VELDRANE\\Prismora 1.0 SE";
-const char kInfoKey[] = "SOFTWARE\\VELDRANE\\Prismora 1.0 SE\\UnInstallInfo";
+const char* const kUninstallKey = kTestUninstallKey;
+const char* const kProductKey = kTestProductKey;
+const char* const kInfoKey = kTestInfoKey;
 const char kClsidKey[] = "\\CLSID\\{5E2A7C10-3B94-4F61-9D08-A1C6E3B7F245}\\InprocServer32";
 const char kFirefoxKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\firefox.exe";
 const char* const kFileTypes[] = {".LTR", ".LTL", ".PQR", ".LTO", ".PQO"};
 
 std::string ReadString(HKEY Root, const std::string& Key, const std::string& Name) {
-  TQLRegistry r(Root);
-  return r.OpenKeyReadOnly(Key) ? r.ReadString(Name) : "";
+  return ReadRegistryString(Root, Key, Name);
 }
 
-bool KeyExists(HKEY Root, const std::string& Key) { return TQLRegistry(Root).KeyExists(Key); }
-
-std::string PendingOperations() {
-  TQLRegistry r(HKEY_LOCAL_MACHINE);
-  if (!r.OpenKeyReadOnly("SYSTEM\\CurrentControlSet\\Control\\Session Manager")) return "";
-  std::vector<uint8_t> data = r.ReadBinaryData("PendingFileRenameOperations");
-  std::string text(data.begin(), data.end());
-  for (char& c : text)
-    if (c == '\0') c = '|';
-  return text;
-}
+bool KeyExists(HKEY Root, const std::string& Key) { return RegistryKeyExists(Root, Key); }
 
 std::string ProgramFolder() {
   return GetSpecialFolderPath(38);  // the program files folder
@@ -218,22 +208,6 @@ TEST_F(InstallAndUninstall, RecordThatCannotBeWrittenFailsTheRun) {
   TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(kProductKey);
   TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(kUninstallKey);
   DeleteTree(Folder);
-}
-
-int32_t RecordedItems() {
-  TQLRegistry info(HKEY_LOCAL_MACHINE);
-  return info.OpenKeyReadOnly(kInfoKey) ? info.ReadInteger("InstallItem").value_or(0) : 0;
-}
-
-// Files the uninstaller will find: every one recorded exists.
-std::vector<std::string> RecordedPaths() {
-  std::vector<std::string> paths;
-  for (int32_t i = 0; i < RecordedItems(); ++i) {
-    TQLRegistry group(HKEY_LOCAL_MACHINE);
-    if (group.OpenKeyReadOnly(std::string(kInfoKey) + "\\" + InstallItemGroupKey(i)))
-      paths.push_back(DecodeInstallItem(group.ReadBinaryData(InstallItemValueName(i))).Path);
-  }
-  return paths;
 }
 
 // An uninstaller that cannot be written fails the run, naming the file; the

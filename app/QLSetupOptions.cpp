@@ -44,8 +44,11 @@ TQLSetupOptions ParseSetupOptions(const std::vector<std::string>& Args, const st
     if (StartsWithNoCase(arg, "/LOG=")) options.LogFile = arg.substr(5);
     if (!StartsWithNoCase(arg, "/D=")) continue;
     options.HasFolder = true;
-    options.Folder = i + 1 == Args.size() ? LastFolderOption(CommandLine) : arg.substr(3);
-    if (i + 1 == Args.size() && options.Folder.empty()) options.Folder = arg.substr(3);
+    // Last on the line: what follows unquoted is the rest of the folder.
+    bool last = true;
+    for (size_t j = i + 1; j < Args.size(); ++j) last = last && (Args[j].empty() || Args[j][0] != '/');
+    options.Folder = last ? LastFolderOption(CommandLine) : arg.substr(3);
+    if (options.Folder.empty()) options.Folder = arg.substr(3);
   }
   return options;
 }

@@ -16,7 +16,7 @@ struct TQLSetupOptions {
 };
 
 // Args are the arguments after the program's path; CommandLine is the whole
-// command line as the system gives it. "/D=" as the last argument takes the
+// command line as the system gives it. "/D=" as the last switch takes the
 // rest of the command line, spaces included (the deployment convention for
 // an unquoted folder); elsewhere it takes its own argument.
 TQLSetupOptions ParseSetupOptions(const std::vector<std::string>& Args, const std::string& CommandLine);

@@ -1,0 +1,123 @@
+// Unattended deployment with the real setup program: a silent install with
+// no display, the quiet uninstall read from the list of programs, the
+// answers a silent run gives instead of waiting, "/D=" and the log. Every
+// run is bounded: a silent run that waited for an answer fails the test.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+
+#include "shell/QLFileUtils.h"
+#include "shell/QLRegistry.h"
+#include "tests/support/InstallState.h"
+#include "tests/support/ProcessDriver.h"
+#include "tests/support/StandIns.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr DWORD kBound = 120000;  // no silent run takes near this long
+
+std::string SetupProgram() { return TestProgramFolder() + "prismora-setup.exe"; }
+std::string Payload() { return TestProgramFolder() + "..\\demo-payload\\"; }
+
+int RegistryInteger(const std::string& Name) {
+  TQLRegistry r(HKEY_LOCAL_MACHINE);
+  return r.OpenKeyReadOnly(kTestUninstallKey) ? r.ReadInteger(Name).value_or(-1) : -1;
+}
+
+bool Contains(const std::string& Text, const std::string& Part) { return Text.find(Part) != std::string::npos; }
+
+class SilentDeployment : public ::testing::Test {
+protected:
+  void TearDown() override {
+    TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(kTestProductKey);
+    TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(kTestUninstallKey);
+    DeleteTree(Folder);
+  }
+  // Runs the setup with a raw argument text; the exit status, -1 on timeout.
+  int Run(const std::string& Program, const std::string& Arguments) {
+    TProcessDriver setup(Program, Arguments);
+    return setup.WaitExit(kBound);
+  }
+  TTempFolder Temp;
+  const std::string Folder = "C:\\Deployed Prismora";
+};
+
+TEST_F(SilentDeployment, SilentInstallWithoutDisplayThenQuietUninstall) {
+  SetProcessVariable("DISPLAY", "");  // no window could be shown at all
+  const std::string log = Temp / "install.log";
+  // "/D=" last, unquoted, spaces kept.
+  EXPECT_EQ(0, Run(SetupProgram(), "/S /LOG=" + log + " /D=" + Folder));
+  const std::string installLog = ReadTextFile(log);
+  ASSERT_TRUE(Contains(installLog, "exit status: 0")) << installLog;
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(Payload())) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_TRUE(ReadTextFile(entry.path().string()) == ReadTextFile(Folder + "\\" + name)) << name;
+    EXPECT_TRUE(Contains(installLog, "file written: " + Folder + "\\" + name + " (")) << name;
+    ++files;
+  }
+  EXPECT_EQ(files, RecordedItems());
+  EXPECT_TRUE(Contains(installLog, "exit status: 0"));
+  EXPECT_EQ("1.0.5.12", ReadRegistryString(HKEY_LOCAL_MACHINE, kTestUninstallKey, "DisplayVersion"));
+  EXPECT_EQ(Folder + "\\PQENGINE.EXE", ReadRegistryString(HKEY_LOCAL_MACHINE, kTestUninstallKey, "DisplayIcon"));
+  EXPECT_GT(RegistryInteger("EstimatedSize"), 500);
+  EXPECT_EQ(8u, ReadRegistryString(HKEY_LOCAL_MACHINE, kTestUninstallKey, "InstallDate").size());
+  EXPECT_EQ("http://www.veldrane.example/", ReadRegistryString(HKEY_LOCAL_MACHINE, kTestUninstallKey, "URLInfoAbout"));
+  EXPECT_EQ(1, RegistryInteger("NoModify"));
+  EXPECT_EQ(1, RegistryInteger("NoRepair"));
+  const std::string quiet = ReadRegistryString(HKEY_LOCAL_MACHINE, kTestUninstallKey, "QuietUninstallString");
+  ASSERT_EQ("\"" + Folder + "\\UNINST\\UNINST.EXE\" /UNINSTALL /S", quiet);
+
+  WriteTextFile(Folder + "\\README.TXT", "edited by the user");
+  WriteTextFile(Folder + "\\my notes.txt", "the user's own file");
+  const std::string uninstallLog = Temp / "uninstall.log";
+  const size_t cut = quiet.find('"', 1);
+  EXPECT_EQ(0, Run(quiet.substr(1, cut - 1), quiet.substr(cut + 2) + " /LOG=" + uninstallLog));
+  SetProcessVariable("DISPLAY", ":0");
+  EXPECT_FALSE(PathExists(Folder + "\\PQENGINE.EXE"));
+  EXPECT_EQ("edited by the user", ReadTextFile(Folder + "\\README.TXT"));  // changed: kept
+  EXPECT_EQ("the user's own file", ReadTextFile(Folder + "\\my notes.txt"));
+  EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kTestUninstallKey));
+  const std::string removal = ReadTextFile(uninstallLog);
+  EXPECT_TRUE(Contains(removal, "This file has the possibility to be changed")) << removal;
+  EXPECT_TRUE(Contains(removal, "| answer: No"));
+  EXPECT_TRUE(Contains(removal, "exit status: 0"));
+}
+
+TEST_F(SilentDeployment, AFolderWhereAFileMustGoFailsTheRun) {
+  ASSERT_TRUE(ForceDirectories(Folder + "\\PQENGINE.EXE"));
+  const std::string log = Temp / "install.log";
+  EXPECT_EQ(1603, Run(SetupProgram(), "/S /LOG=" + log + " \"/D=" + Folder + "\""));
+  EXPECT_TRUE(Contains(ReadTextFile(log), "error: some files could not be created"));
+  // What was written stays removable.
+  EXPECT_EQ(11, RecordedItems());
+  EXPECT_TRUE(PathExists(Folder + "\\UNINST\\UNINST.EXE"));
+}
+
+TEST_F(SilentDeployment, UnusableFoldersAreRefusedNotGuessed) {
+  const std::string log = Temp / "install.log";
+  for (const char* folder : {"Prismora", "C:Prismora", "C:\\a\\..\\Prismora"}) {
+    EXPECT_EQ(1603, Run(SetupProgram(), std::string("/S /LOG=") + log + " /D=" + folder)) << folder;
+    EXPECT_TRUE(Contains(ReadTextFile(log), std::string("installation folder refused: ") + folder)) << folder;
+  }
+  EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kTestUninstallKey));
+}
+
+// The test session maps a 1 MiB drive as S: where the machine lets it mount
+// one: the product and its uninstaller need more.
+TEST_F(SilentDeployment, TooLittleSpaceFailsBeforeAnythingIsWritten) {
+  if (GetDriveTypeA("S:\\") <= DRIVE_NO_ROOT_DIR) GTEST_SKIP() << "no small drive S: on this machine";
+  const std::string log = Temp / "install.log";
+  EXPECT_EQ(1603, Run(SetupProgram(), "/S /LOG=" + log + " /D=S:\\Prismora"));
+  EXPECT_TRUE(Contains(ReadTextFile(log), "error: not enough space"));
+  EXPECT_FALSE(PathExists("S:\\Prismora"));
+  EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kTestUninstallKey));
+}
+
+TEST_F(SilentDeployment, HelpShowsNothingWhenSilent) { EXPECT_EQ(0, Run(SetupProgram(), "/? /S")); }
+
+}  // namespace
