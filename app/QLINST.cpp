@@ -315,20 +315,7 @@ bool TFQLINST::TitlePageChecks() {
   return goOn;
 }
 
-bool TFQLINST::DiskSpaceChecks() {
-  switch (DiskQuestion(FreeSpace, InstallSize)) {
-    case TQLDiskQuestion::NotEnough:
-      return MessageDlg("Not enough hard disk memory for install destination\rIf you force the installation, it may "
-                        "fail.",
-                        mtError, mbOK | mbIgnore) != mrOk;
-    case TQLDiskQuestion::NotMuch:
-      return MessageDlg("There is not much hard disk memory for install destination\rIs it OK?", mtWarning,
-                        mbOK | mbCancel) == mrOk;
-    case TQLDiskQuestion::None:
-      break;
-  }
-  return true;
-}
+bool TFQLINST::DiskSpaceChecks() { return DiskSpaceAccepted(FreeSpace, InstallSize); }
 
 void TFQLINST::Button_NextClick() {
   bool goOn = true;

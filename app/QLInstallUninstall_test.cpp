@@ -247,13 +247,18 @@ TEST_F(InstallAndUninstall, FileThatCannotBeCreatedFailsTheRun) {
   EXPECT_FALSE(PathExists(Folder + "\\PQENGINE.EXE"));
 }
 
+// The read-me held open without delete sharing, as a running viewer would.
+TQLFileHandle HoldOpen(const std::string& Path) {
+  return TQLFileHandle(
+      CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 // A reinstall cancelled at a file in use: its own message, 1602, and the
 // earlier installation stays whole, recorded and with its shortcuts.
 TEST_F(InstallAndUninstall, CancelledReinstallKeepsTheEarlierInstallation) {
   Install();
   {
-    TQLFileHandle held(CreateFileA((Folder + "\\README.TXT").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    TQLFileHandle held = HoldOpen(Folder + "\\README.TXT");
     ASSERT_TRUE(held);
     TProcessDriver setup(TestProgramFolder() + "prismora-setup.exe", "/u");
     std::string text;
@@ -277,8 +282,7 @@ TEST_F(InstallAndUninstall, CancelledReinstallKeepsTheEarlierInstallation) {
 TEST_F(InstallAndUninstall, IgnoredFileKeepsItsEarlierRecord) {
   Install();
   {
-    TQLFileHandle held(CreateFileA((Folder + "\\README.TXT").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    TQLFileHandle held = HoldOpen(Folder + "\\README.TXT");
     ASSERT_TRUE(held);
     TProcessDriver setup(TestProgramFolder() + "prismora-setup.exe", "/u");
     ASSERT_TRUE(AnswerDialog(setup, "Error", "Ignore", nullptr, 60000));

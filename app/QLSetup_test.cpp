@@ -34,6 +34,18 @@ std::string Normalised(std::string Text) {
 class SetupWizard : public ::testing::Test {
 protected:
   void SetUp() override { CreateDirectoryA((TestProgramFolder() + "screenshots").c_str(), nullptr); }
+  // Moves the wizard from the title page to the folder page.
+  static void GoToFolderPage(HWND Form) {
+    HWND next = FindControl(Form, "&Next");
+    Click(next);
+    ASSERT_TRUE(WaitFor([&] { return WindowText(next) == "&Install"; }));
+  }
+  // Closes the wizard with the close question answered OK.
+  static void Quit(TProcessDriver& Setup, HWND Form) {
+    PostMessageA(Form, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(AnswerDialog(Setup, "Warning", "OK"));
+    EXPECT_EQ(1602, Setup.WaitExit());
+  }
   // The page controls that are showing, to tell the pages apart.
   static bool Showing(HWND Form, const std::string& Text) { return IsShown(FindControl(Form, Text)); }
 };
@@ -123,18 +135,14 @@ TEST_F(SetupWizard, BrowseShowsThePageInstructionAboveTheTree) {
   TProcessDriver setup(SetupProgram(), "");
   HWND form = setup.WaitWindow(kForm);
   ASSERT_NE(nullptr, form);
-  HWND next = FindControl(form, "&Next");
-  Click(next);
-  ASSERT_TRUE(WaitFor([&] { return WindowText(next) == "&Install"; }));
+  GoToFolderPage(form);
   Click(FindControl(form, "B&rowse"));
   HWND browse = setup.WaitWindow("#32770", "Browse for Folder");
   ASSERT_NE(nullptr, browse);
   EXPECT_NE(nullptr, FindControl(browse, "Please specify the Folder of Prismora."));
   Click(FindButton(browse, "Cancel"));
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(browse); }));
-  PostMessageA(form, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(AnswerDialog(setup, "Warning", "OK"));
-  EXPECT_EQ(1602, setup.WaitExit());
+  Quit(setup, form);
 }
 
 // The space needed counts the uninstaller, a copy of the setup program.
@@ -155,15 +163,11 @@ TEST_F(SetupWizard, SpaceNeededCountsTheUninstaller) {
   TProcessDriver setup(SetupProgram(), "");
   HWND form = setup.WaitWindow(kForm);
   ASSERT_NE(nullptr, form);
-  HWND next = FindControl(form, "&Next");
-  Click(next);
-  ASSERT_TRUE(WaitFor([&] { return WindowText(next) == "&Install"; }));
+  GoToFolderPage(form);
   bool found = false;
   for (const std::string& text : ControlTexts(form)) found = found || text.rfind(std::string(expected) + " /", 0) == 0;
   EXPECT_TRUE(found) << "no size text starting with " << expected;
-  PostMessageA(form, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(AnswerDialog(setup, "Warning", "OK"));
-  EXPECT_EQ(1602, setup.WaitExit());
+  Quit(setup, form);
 }
 
 // One setup at a time: a second one, installing or uninstalling, is told
@@ -180,9 +184,7 @@ TEST_F(SetupWizard, ASecondSetupStopsAtOnce) {
     EXPECT_EQ(nullptr, second.FindWindowNow(kForm));
     EXPECT_EQ(1618, second.WaitExit());
   }
-  PostMessageA(form, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(AnswerDialog(first, "Warning", "OK"));
-  EXPECT_EQ(1602, first.WaitExit());
+  Quit(first, form);
 }
 
 // A DSETUP.DLL in the root of the current drive is never loaded on the NT
@@ -203,9 +205,7 @@ TEST_F(SetupWizard, RootDirectXSetupIsNotLoadedAtStart) {
     ASSERT_NE(nullptr, form);
     EXPECT_EQ(otherFamily, IsShown(FindControl(form, "Direct&X Only"))) << program;
     EXPECT_FALSE(PathExists(marker)) << program;
-    PostMessageA(form, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(AnswerDialog(setup, "Warning", "OK"));
-    EXPECT_EQ(1602, setup.WaitExit());
+    Quit(setup, form);
   }
   SetProcessVariable("QL_PLATFORM_FAMILY", "");
   DeleteFileA(library.c_str());
@@ -306,9 +306,7 @@ TEST_F(SetupWizard, DirectXOnlyOnTheOtherFamily) {
     HWND form = shipped.WaitWindow(kForm);
     ASSERT_NE(nullptr, form);
     EXPECT_EQ("Prismora SE Setup (Build 1.0.5.12.N)", WindowText(form));
-    PostMessageA(form, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(AnswerDialog(shipped, "Warning", "OK"));
-    EXPECT_EQ(1602, shipped.WaitExit());
+    Quit(shipped, form);
   }
   {
     TProcessDriver setup(TestProgramFolder() + "prismora-setup-test.exe", "");

@@ -17,18 +17,7 @@ int Failed(const std::string& Why) {
 bool EnoughSpace(const std::string& Folder, int64_t InstallSize) {
   const int64_t free = DestinationFreeSpace(Folder);
   SetupLog("space: " + std::to_string(InstallSize) + " bytes needed, " + std::to_string(free) + " free");
-  switch (DiskQuestion(free, InstallSize)) {
-    case TQLDiskQuestion::NotEnough:
-      MessageDlg("Not enough hard disk memory for install destination\rIf you force the installation, it may fail.",
-                 mtError, mbOK | mbIgnore);
-      return false;
-    case TQLDiskQuestion::NotMuch:
-      return MessageDlg("There is not much hard disk memory for install destination\rIs it OK?", mtWarning,
-                        mbOK | mbCancel) == mrOk;
-    case TQLDiskQuestion::None:
-      break;
-  }
-  return true;
+  return DiskSpaceAccepted(free, InstallSize);
 }
 
 int RunFrom(const TQLSetupInfo& Info, const std::string& Folder) {

@@ -11,6 +11,7 @@
 #include "shell/QLFileUtils.h"
 #include "shell/QLPlatform.h"
 #include "shell/QLWidePath.h"
+#include "ui/QLDialogs.h"
 
 namespace {
 
@@ -72,4 +73,19 @@ int64_t DestinationFreeSpace(const std::string& Folder) {
   // The free space is asked of the root itself, so a share reports its own.
   ULARGE_INTEGER available{}, total{}, free{};
   return GetDiskFreeSpaceExA(root.c_str(), &available, &total, &free) ? int64_t(available.QuadPart) : -1;
+}
+
+bool DiskSpaceAccepted(int64_t FreeSpace, int64_t InstallSize) {
+  switch (DiskQuestion(FreeSpace, InstallSize)) {
+    case TQLDiskQuestion::NotEnough:
+      return MessageDlg("Not enough hard disk memory for install destination\rIf you force the installation, it may "
+                        "fail.",
+                        mtError, mbOK | mbIgnore) != mrOk;
+    case TQLDiskQuestion::NotMuch:
+      return MessageDlg("There is not much hard disk memory for install destination\rIs it OK?", mtWarning,
+                        mbOK | mbCancel) == mrOk;
+    case TQLDiskQuestion::None:
+      break;
+  }
+  return true;
 }

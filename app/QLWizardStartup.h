@@ -27,3 +27,7 @@ TQLSetupInfo GatherSetupInfo();
 // root for removable, fixed, remote and RAM drives; 0 for any other kind of
 // drive (or none); -1 when the question fails.
 int64_t DestinationFreeSpace(const std::string& Folder);
+
+// The folder page's space questions ("not enough", "not much"); true when
+// the answer lets the installation go on.
+bool DiskSpaceAccepted(int64_t FreeSpace, int64_t InstallSize);
