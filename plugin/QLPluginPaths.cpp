@@ -1,7 +1,7 @@
 #include "plugin/QLPluginPaths.h"
 
-#include <sstream>
-#include <locale>
+#include <charconv>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -47,10 +47,14 @@ double ParseInternetExplorerVersion(const std::string& Text) {
     size_t second = major.find('.', first + 1);
     if (second != std::string::npos) major.erase(second);
   }
-  std::istringstream in(major);
-  in.imbue(std::locale::classic());
+  // The number as written, whatever the locale's decimal mark; the whole
+  // text must be the number.
+  size_t start = major.find_first_not_of(" \t\r\n\v\f");
+  if (start == std::string::npos) return 0;
+  if (major[start] == '+' && start + 1 < major.size() && major[start + 1] != '-') ++start;
+  const char* end = major.data() + major.size();
   double value = 0;
-  in >> value;
-  if (in.fail() || !in.eof()) return 0;
+  const std::from_chars_result read = std::from_chars(major.data() + start, end, value);
+  if (read.ec != std::errc() || read.ptr != end || !std::isfinite(value)) return 0;
   return value;
 }

@@ -142,7 +142,8 @@ int CopyFileWithTime(const std::wstring& Source, const std::string& Dest) {
   const DWORD sourceAttributes = Source.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(Source.c_str());
   if (sourceAttributes == INVALID_FILE_ATTRIBUTES || (sourceAttributes & FILE_ATTRIBUTE_DIRECTORY))
     return cfSourceMissing;
-  if (LowerCase(StorablePathOf(Source)) == LowerCase(FullPathOf(Dest))) return cfCopyFailed;
+  // A copy onto itself would delete the source before copying it.
+  if (LowerCase(FullPathOf(StorablePathOf(Source))) == LowerCase(FullPathOf(Dest))) return cfCopyFailed;
   std::string folder = FolderOf(Dest);
   if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
   if (FileExists(Dest) && !DeleteFileIfExists(Dest)) return cfDestNotDeleted;
