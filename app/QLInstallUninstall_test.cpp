@@ -8,6 +8,7 @@
 
 #include "records/QLInstallItem.h"
 #include "shell/QLFileUtils.h"
+#include "shell/QLFolderSafety.h"
 #include "shell/QLRegistry.h"
 #include "shell/QLWinHandles.h"
 #include "tests/support/ProcessDriver.h"
@@ -44,7 +45,21 @@ std::string PendingOperations() {
   return text;
 }
 
-bool Pending(const std::string& Path) { return PendingOperations().find("\\??\\" + Path + "||") != std::string::npos; }
+// Whether a delete of Path (in any spelling) waits for the next start.
+bool Pending(const std::string& Path) {
+  TQLRegistry r(HKEY_LOCAL_MACHINE);
+  if (!r.OpenKeyReadOnly("SYSTEM\\CurrentControlSet\\Control\\Session Manager")) return false;
+  const std::vector<uint8_t> data = r.ReadBinaryData("PendingFileRenameOperations");
+  std::vector<std::string> entries;
+  for (size_t start = 0, end; start < data.size(); start = end + 1) {
+    end = start;
+    while (end < data.size() && data[end] != 0) ++end;
+    entries.emplace_back(data.begin() + start, data.begin() + end);
+  }
+  for (size_t i = 0; i + 1 < entries.size(); i += 2)
+    if (entries[i + 1].empty() && entries[i].rfind("\\??\\", 0) == 0 && SamePath(entries[i].substr(4), Path)) return true;
+  return false;
+}
 
 const char kVendorKey[] = "SOFTWARE\\VELDRANE";
 const char kMimeKey[] = "\\Software\\Microsoft\\Internet Explorer\\Plugins\\MIME\\";

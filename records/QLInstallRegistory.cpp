@@ -11,7 +11,6 @@
 #include "shell/QLFolderSafety.h"
 #include "shell/QLRegistry.h"
 #include "shell/QLShortCut.h"
-#include "shell/QLWinHandles.h"
 #include "ui/QLDialogs.h"
 
 namespace {
