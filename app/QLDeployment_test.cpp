@@ -36,6 +36,7 @@ protected:
     TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(kTestProductKey);
     TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(kTestUninstallKey);
     DeleteTree(Folder);
+    ClearPendingOperations();
   }
   // Runs the setup with a raw argument text; the exit status, -1 on timeout.
   int Run(const std::string& Program, const std::string& Arguments) {

@@ -2,11 +2,13 @@
 // setup program under the system, driven from this test process.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlobj.h>
 
 #include <filesystem>
 
 #include "records/QLInstallItem.h"
 #include "shell/QLFileUtils.h"
+#include "shell/QLFolderSafety.h"
 #include "shell/QLRegistry.h"
 #include "shell/QLWinHandles.h"
 #include "tests/support/ProcessDriver.h"
@@ -33,6 +35,43 @@ std::string ReadString(HKEY Root, const std::string& Key, const std::string& Nam
 
 bool KeyExists(HKEY Root, const std::string& Key) { return RegistryKeyExists(Root, Key); }
 
+// Whether a delete of Path (in any spelling) waits for the next start.
+bool Pending(const std::string& Path) {
+  TQLRegistry r(HKEY_LOCAL_MACHINE);
+  if (!r.OpenKeyReadOnly("SYSTEM\\CurrentControlSet\\Control\\Session Manager")) return false;
+  const std::vector<uint8_t> data = r.ReadBinaryData("PendingFileRenameOperations");
+  std::vector<std::string> entries;
+  for (size_t start = 0, end; start < data.size(); start = end + 1) {
+    end = start;
+    while (end < data.size() && data[end] != 0) ++end;
+    entries.emplace_back(data.begin() + start, data.begin() + end);
+  }
+  for (size_t i = 0; i + 1 < entries.size(); i += 2)
+    if (entries[i + 1].empty() && entries[i].rfind("\\??\\", 0) == 0 && SamePath(entries[i].substr(4), Path)) return true;
+  return false;
+}
+
+const char kVendorKey[] = "SOFTWARE\\VELDRANE";
+const char kMimeKey[] = "\\Software\\Microsoft\\Internet Explorer\\Plugins\\MIME\\";
+const char kFinished[] = "Uninstallation was finished\r\n\r\nWhen Windows will be started next time, the remaining file "
+                         "is automatically deleted.";
+
+// A window of this test process in the foreground, as when the person
+// turns to another program while the uninstall runs.
+class TOtherProgramWindow {
+public:
+  TOtherProgramWindow()
+      : FWindow(CreateWindowExA(WS_EX_TOPMOST, "STATIC", "Another program", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200,
+                                nullptr, nullptr, nullptr, nullptr)) {
+    SetForegroundWindow(FWindow);
+  }
+  ~TOtherProgramWindow() { DestroyWindow(FWindow); }
+  bool Foreground() const { return GetForegroundWindow() == FWindow; }
+
+private:
+  HWND FWindow;
+};
+
 std::string ProgramFolder() {
   return GetSpecialFolderPath(38);  // the program files folder
 }
@@ -56,18 +95,60 @@ protected:
     ASSERT_EQ(0, setup.WaitExit(120000));
   }
   std::string UninstallCommand() const { return ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"); }
-  // Runs the registered uninstaller, answering its confirmation.
-  void Uninstall(const std::string& Answer, std::string* Closing, const std::vector<std::string>& Questions = {}) {
+  // Runs the registered uninstaller, answering its confirmation; the
+  // closing message is returned through Closing.
+  void Uninstall(const std::string& Answer, std::string* Closing, const std::vector<std::string>& Questions = {},
+                 int Status = -1) {
     const std::string command = UninstallCommand();
     ASSERT_FALSE(command.empty());
     const std::string program = command.substr(1, command.find('"', 1) - 1);
-    TProcessDriver uninstaller(program, command.substr(command.find('"', 1) + 2));
+    RunUninstaller(program, command.substr(command.find('"', 1) + 2), Answer, Closing, Questions, Status);
+  }
+  // Runs Program as the uninstaller. Status -1 expects 0 after OK and 1602
+  // after any other answer. The closing message must come in the foreground
+  // although another program took it meanwhile.
+  void RunUninstaller(const std::string& Program, const std::string& Arguments, const std::string& Answer,
+                      std::string* Closing, const std::vector<std::string>& Questions = {}, int Status = -1) {
+    TProcessDriver uninstaller(Program, Arguments);
+    ASSERT_NE(nullptr, uninstaller.WaitWindow("#32770", "Warning"));
+    TOtherProgramWindow other;
+    ASSERT_TRUE(other.Foreground());
     std::string text;
     ASSERT_TRUE(AnswerDialog(uninstaller, "Warning", Answer, &text));
     EXPECT_NE(std::string::npos, text.find("Prismora SE will be uninstalled now. Are you OK?"));
     for (const std::string& answer : Questions) ASSERT_TRUE(AnswerDialog(uninstaller, "Warning", answer));
-    ASSERT_TRUE(AnswerDialog(uninstaller, Answer == "OK" ? "Information" : "Error", "OK", Closing));
-    EXPECT_EQ(Answer == "OK" ? 0 : 1602, uninstaller.WaitExit());
+    const std::string title = Answer == "OK" ? "Information" : "Error";
+    HWND closing = uninstaller.WaitWindow("#32770", title);
+    ASSERT_NE(nullptr, closing);
+    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == closing; }, 3000)) << "the closing message is behind";
+    ASSERT_TRUE(AnswerDialog(uninstaller, title, "OK", Closing));
+    EXPECT_EQ(Status != -1 ? Status : Answer == "OK" ? 0 : 1602, uninstaller.WaitExit());
+  }
+  // Installs into Destination through the wizard's folder page.
+  void InstallInto(const std::string& Destination) {
+    RegisterBrowser();
+    TProcessDriver setup(TestProgramFolder() + "prismora-setup.exe", "");
+    HWND form = setup.WaitWindow("TFQLINST");
+    ASSERT_NE(nullptr, form);
+    HWND next = FindButton(form, "Next");
+    Click(next);
+    ASSERT_TRUE(WaitFor([&] { return WindowText(next) == "&Install"; }));
+    HWND edit = FindControl(form, Folder, "Edit");
+    ASSERT_NE(nullptr, edit);
+    TypeText(edit, Destination);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(next); }));
+    Click(next);  // the copying run
+    ASSERT_TRUE(WaitFor([&] { return WindowText(next) == "&Next" && IsWindowEnabled(next); }, 120000));
+    Click(next);
+    HWND exit = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return IsShown(exit = FindControl(form, "&Exit")) && IsWindowEnabled(exit); }, 120000));
+    Click(exit);
+    ASSERT_EQ(0, setup.WaitExit());
+    ASSERT_EQ(Destination, ReadString(HKEY_LOCAL_MACHINE, kInfoKey, "AppPath"));
+  }
+  void ExpectPayloadGone(const std::string& Where) {
+    for (const auto& entry : fs::directory_iterator(Payload))
+      EXPECT_FALSE(PathExists(Where + "\\" + entry.path().filename().string())) << entry.path();
   }
   static std::string Folder, Payload;
   TTempFolder Browser;
@@ -76,6 +157,7 @@ protected:
 std::string InstallAndUninstall::Folder, InstallAndUninstall::Payload;
 
 TEST_F(InstallAndUninstall, EverythingInstalledThenEverythingGone) {
+  ClearPendingOperations();
   Install();
   // Every file byte for byte, each recorded with its size and time.
   TQLRegistry info(HKEY_LOCAL_MACHINE);
@@ -117,14 +199,16 @@ TEST_F(InstallAndUninstall, EverythingInstalledThenEverythingGone) {
   WriteTextFile(Folder + "\\my notes.txt", "the user's own file");
   std::string closing;
   Uninstall("OK", &closing);
-  EXPECT_EQ("Uninstallation was finished\r\n\r\nWhen Windows will be started next time, the remaining file is "
-            "automatically deleted.",
-            closing);
+  EXPECT_EQ(kFinished, closing);
   for (const auto& entry : fs::directory_iterator(Payload))
     EXPECT_FALSE(PathExists(Folder + "\\" + entry.path().filename().string())) << entry.path();
   EXPECT_EQ("the user's own file", ReadTextFile(Folder + "\\my notes.txt"));
   for (const char* key : {kUninstallKey, kProductKey}) EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, key)) << key;
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kVendorKey));  // nothing else of the vendor's was there
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kMimeKey) + "application/x-prismora-se"));
+  // The sibling product's key was there before the uninstall: it stays.
+  EXPECT_EQ(".ltr", ReadString(HKEY_LOCAL_MACHINE, std::string(kMimeKey) + "application/x-lumitrace", "Extension"));
   for (const char* ext : kFileTypes) EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ext)) << ext;
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClsidKey));
   EXPECT_FALSE(PathExists(Browser / "PLUGINS\\NPPQESE.DLL"));
@@ -186,6 +270,106 @@ TEST_F(InstallAndUninstall, FileInTheWayIgnoredAndTheRestInstalled) {
   Uninstall("OK", &closing);
   EXPECT_EQ("an older read-me, held open", ReadTextFile(Folder + "\\README.TXT"));
   DeleteFileA((Folder + "\\README.TXT").c_str());
+}
+
+// Installed into the program-files folder itself: the other programs' empty
+// folders stay, and the folder itself is never queued for deletion.
+TEST_F(InstallAndUninstall, ProgramFilesItselfKeepsOtherProgramsFolders) {
+  const std::string programFiles = ProgramFolder();
+  ForceDirectories(programFiles + "\\Other Program\\Empty");
+  InstallInto(programFiles);
+  std::string closing;
+  Uninstall("OK", &closing);
+  EXPECT_EQ(kFinished, closing);  // this uninstaller goes at the next start
+  ExpectPayloadGone(programFiles);
+  EXPECT_TRUE(DirectoryExists(programFiles + "\\Other Program\\Empty"));
+  EXPECT_TRUE(Pending(programFiles + "\\UNINST\\UNINST.EXE"));
+  EXPECT_TRUE(Pending(programFiles + "\\UNINST"));
+  EXPECT_FALSE(Pending(programFiles)) << PendingOperations();
+  DeleteTree(programFiles + "\\Other Program");
+  DeleteTree(programFiles + "\\UNINST");
+}
+
+// Installed into Documents: the user's empty folders stay, and so does
+// Documents after the restart.
+TEST_F(InstallAndUninstall, DocumentsKeepTheUsersEmptyFolders) {
+  const std::string documents = GetSpecialFolderPath(CSIDL_PERSONAL);
+  ASSERT_FALSE(documents.empty());
+  ForceDirectories(documents + "\\Projects\\2025");
+  ForceDirectories(documents + "\\Scans");
+  InstallInto(documents);
+  std::string closing;
+  Uninstall("OK", &closing);
+  ExpectPayloadGone(documents);
+  EXPECT_TRUE(DirectoryExists(documents + "\\Projects\\2025"));
+  EXPECT_TRUE(DirectoryExists(documents + "\\Scans"));
+  EXPECT_FALSE(Pending(documents)) << PendingOperations();
+  DeleteTree(documents + "\\Projects");
+  DeleteTree(documents + "\\Scans");
+  DeleteTree(documents + "\\UNINST");
+}
+
+// A copy of the uninstaller started from elsewhere removes the installed
+// uninstaller and its folders, and leaves itself and its folders alone.
+TEST_F(InstallAndUninstall, CopyOfTheUninstallerElsewhereLeavesItselfAlone) {
+  Install();
+  const std::string downloads = GetSpecialFolderPath(CSIDL_PROFILE) + "\\Downloads";
+  ForceDirectories(downloads);
+  const std::string copy = downloads + "\\UNINST.EXE";
+  ASSERT_TRUE(CopyFileA((Folder + "\\UNINST\\UNINST.EXE").c_str(), copy.c_str(), FALSE));
+  std::string closing;
+  RunUninstaller(copy, "", "OK", &closing);
+  EXPECT_EQ("Uninstallation was finished", closing);  // nothing is left for the next start
+  EXPECT_FALSE(PathExists(Folder));
+  EXPECT_TRUE(PathExists(copy));
+  for (const std::string& path : {copy, downloads, GetSpecialFolderPath(CSIDL_PROFILE)})
+    EXPECT_FALSE(Pending(path)) << path;
+
+  // Nothing installed any more: told so, before any question, and nothing changes.
+  for (const std::string& program : {copy, TestProgramFolder() + "prismora-setup.exe"}) {
+    TProcessDriver again(program, "/UNINSTALL");
+    std::string text;
+    ASSERT_TRUE(AnswerDialog(again, "Error", "OK", &text));
+    EXPECT_EQ("Prismora SE is not installed.", text);
+    EXPECT_EQ(1605, again.WaitExit());
+    EXPECT_FALSE(Pending(program)) << program;
+  }
+  EXPECT_TRUE(PathExists(copy));
+  DeleteFileA(copy.c_str());
+}
+
+// A product file held open at uninstall goes at the next start, and the
+// status asks for that restart.
+TEST_F(InstallAndUninstall, FileInUseIsLeftToTheNextStart) {
+  Install();
+  const std::string engine = Folder + "\\PQENGINE.EXE";
+  TQLFileHandle held(CreateFileA(engine.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(held);
+  std::string closing;
+  Uninstall("OK", &closing, {}, 3010);
+  EXPECT_EQ(kFinished, closing);
+  held.Reset();
+  EXPECT_TRUE(Pending(engine)) << PendingOperations();
+  EXPECT_FALSE(PathExists(Folder + "\\README.TXT"));
+  DeleteTree(Folder);
+}
+
+// Without the item count every stored record is still found; a sibling
+// product's MIME key that was not there is not created.
+TEST_F(InstallAndUninstall, DamagedCountStillRemovesEveryFile) {
+  Install();
+  {
+    TQLRegistry r(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(r.OpenKey(kInfoKey, false));
+    ASSERT_TRUE(r.DeleteValue("InstallItem"));
+  }
+  TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(std::string(kMimeKey) + "application/x-lumitrace");
+  std::string closing;
+  Uninstall("OK", &closing);
+  ExpectPayloadGone(Folder);
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kMimeKey) + "application/x-lumitrace"));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kMimeKey) + "application/x-prismora-se"));
 }
 
 // A record that cannot be written stops the copying run with the registry's

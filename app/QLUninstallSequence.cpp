@@ -3,11 +3,11 @@
 #include <windows.h>
 
 #include "app/QLSetupRules.h"
-#include "shell/QLFileUtils.h"
+#include "app/QLUninstallerFiles.h"
 #include "plugin/UPluginSetup.h"
-#include "records/QLDeferredFileOps.h"
 #include "records/QLInstallRegistory.h"
-#include "shell/QLPlatform.h"
+#include "shell/QLFileUtils.h"
+#include "shell/QLFolderSafety.h"
 #include "shell/QLRegistExt.h"
 #include "shell/QLShortCut.h"
 #include "ui/QLDialogs.h"
@@ -22,37 +22,49 @@ bool Confirmed() {
                           mtWarning, mbOK | mbCancel, "CANCEL|*FOCUS") == mrOk;
 }
 
-void RemoveBrowserPlugins(const std::string& ProgramFolder) {
+// The control is looked for in the installation folder; without one on
+// record, beside the uninstaller's folder.
+std::string ControlFolder(const std::vector<std::string>& Roots, const std::string& Program) {
+  return Roots.empty() ? FolderOf(Program) + "\\.." : Roots.front();
+}
+
+// The plug-in registration taken back. Of the Internet Explorer MIME keys
+// only the sibling product's is written back, and only when it was there.
+void RemoveBrowserPlugins(const std::string& ControlFolder) {
+  const std::optional<std::string> sibling = SiblingMimeExtension();
   RemoveBrowserMimeKeys();
-  WriteBrowserMimeKeys();
+  if (sibling) WriteSiblingMimeKey(*sibling);
   RemoveNetscapePlugins();
   RemoveJavaPluginClasses();
-  if (!UnregisterActiveXControl(ProgramFolder + "\\.."))
+  if (!UnregisterActiveXControl(ControlFolder))
     MessageDlg("Failed in un-installing of the ActiveX plugin.", mtWarning, mbOK);
 }
 
-void ScheduleOwnRemoval(const std::string& Program) {
-  DeleteFileAtReboot(Program);
-  if (!IsNTFamily()) return;
-  const std::string folder = FolderOf(Program);
-  DeleteFileAtReboot(folder);
-  DeleteFileAtReboot(FolderOf(folder));
+void ShowClosingMessage(bool LeftForRestart) {
+  MessageDlg(LeftForRestart ? "Uninstallation was finished\r\n\r\nWhen Windows will be started next time, the "
+                              "remaining file is automatically deleted."
+                            : "Uninstallation was finished",
+             mtInformation, mbOK);
 }
 
 }  // namespace
 
 int RunUninstallSequence() {
+  if (!TQLInstallRegistory::IsInstalled()) {
+    MessageDlg("Prismora SE is not installed.", mtError, mbOK);
+    return kExitNotInstalled;
+  }
   if (!Confirmed()) {
     MessageDlg("The operation was canceled.", mtError, mbOK);
     return kExitUserCancelled;
   }
+  const std::vector<std::string> roots = TQLInstallRegistory::InstallRoots();
   const std::string program = ProgramPath();
-  RemoveBrowserPlugins(FolderOf(program));
+  RemoveBrowserPlugins(ControlFolder(roots, program));
   for (const TQLShortCutFile& row : ShortCutTable) DeleteShortCutFile(AllUsersShortCut(row));
-  InstallRegistory().Uninstall(RegistExtTable, RegistExtCount);
-  ScheduleOwnRemoval(program);
-  MessageDlg("Uninstallation was finished\r\n\r\nWhen Windows will be started next time, the remaining file is "
-             "automatically deleted.",
-             mtInformation, mbOK);
-  return kExitSuccess;
+  const bool complete = InstallRegistory().Uninstall(RegistExtTable, RegistExtCount);
+  const TQLUninstallerOutcome uninstallers = RemoveUninstallers(roots, program, TQLFolderSafety());
+  const bool filesLeft = !complete || uninstallers.OthersQueued;
+  ShowClosingMessage(filesLeft || uninstallers.OwnFileQueued);
+  return filesLeft ? kExitRestartRequired : kExitSuccess;
 }

@@ -4,5 +4,6 @@
 // Windows. Has no window of its own; every message is a modal dialog.
 #pragma once
 
-// Runs the sequence; the exit status (0 done, 1602 refused).
+// Runs the sequence; the exit status: 0 done, 3010 product files left to the
+// next start of Windows, 1602 refused, 1605 nothing installed.
 int RunUninstallSequence();

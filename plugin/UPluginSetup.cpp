@@ -55,10 +55,19 @@ bool CallServerExport(HMODULE Library, const char* Name) {
   return proc && proc() == S_OK;
 }
 
+// The registered server of the control, from the machine-wide classes
+// only: the per-user classes that the merged view of HKEY_CLASSES_ROOT adds
+// are anyone's to write, and an elevated uninstaller must not load a
+// library named there.
 std::string RegisteredServerPath() {
-  TQLRegistry registry(HKEY_CLASSES_ROOT);
-  if (!registry.OpenKeyReadOnly(std::string("\\CLSID\\") + kRuntimeClsid + "\\InprocServer32")) return "";
-  return registry.ReadString("");
+  TQLRegistry registry(HKEY_LOCAL_MACHINE);
+  if (!registry.OpenKeyReadOnly(std::string("SOFTWARE\\Classes\\CLSID\\") + kRuntimeClsid + "\\InprocServer32"))
+    return "";
+  try {
+    return registry.ReadString("");
+  } catch (const EQLRegistryError&) {
+    return "";  // a server path that is no text names no server
+  }
 }
 
 void DeleteFromEveryPluginFolder(const char* First, const char* Second) {
@@ -126,6 +135,22 @@ bool WriteBrowserMimeKeys() {
   WriteMimeExtension(registry, kExplorerPluginKeys[0], ".ltr");
   WriteMimeExtension(registry, kExplorerPluginKeys[1], ".pqr");
   return true;
+}
+
+std::optional<std::string> SiblingMimeExtension() {
+  TQLRegistry registry(HKEY_LOCAL_MACHINE);
+  if (!registry.OpenKeyReadOnly(kExplorerPluginKeys[0])) return std::nullopt;
+  try {
+    return registry.ReadString("Extension");
+  } catch (const EQLRegistryError&) {
+    return std::string();
+  }
+}
+
+void WriteSiblingMimeKey(const std::string& Extension) {
+  TQLRegistry registry(HKEY_LOCAL_MACHINE);
+  if (!registry.OpenKey(kExplorerPluginKeys[0], true) || Extension.empty()) return;
+  registry.WriteString("Extension", Extension);
 }
 
 void WriteRuntimeFileClsid() {

@@ -5,6 +5,7 @@
 // and folder list is released before an operation returns.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,11 +24,18 @@ double InternetExplorerVersion();
 // attempted plug-in key deletion succeeded.
 bool RemoveBrowserMimeKeys();
 bool WriteBrowserMimeKeys();
+// The sibling product's Internet Explorer MIME key as it is now: nothing
+// when it does not exist, else its "Extension" text ("" when absent).
+std::optional<std::string> SiblingMimeExtension();
+// Writes the sibling's MIME key back with that "Extension" (the key alone
+// when it is "").
+void WriteSiblingMimeKey(const std::string& Extension);
 void WriteRuntimeFileClsid();
 // Self-registration of Folder\axpqeng.dll; true only for S_OK.
 bool RegisterActiveXControl(const std::string& Folder);
-// Self-unregistration of Folder\axpqeng.dll, or of the registered server
-// when that file is gone; true also when no control is found at all.
+// Self-unregistration of Folder\axpqeng.dll, or of the server registered in
+// the machine-wide classes when that file is gone; true also when no control
+// is found at all.
 bool UnregisterActiveXControl(const std::string& Folder);
 // Copies DestFolder\NPPQESE.DLL into every plug-in folder, telling the user
 // about each copy that fails, and deletes the sibling's plug-in there.

@@ -207,6 +207,52 @@ TEST_F(PluginSetup, UnregisterFallsBackToTheRegisteredServer) {
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kInprocKey));
 }
 
+// HKEY_CLASSES_ROOT as an elevated process sees it where per-user classes
+// are merged in: the user's own classes key answers first.
+class TMergedClassesView {
+public:
+  TMergedClassesView() {
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &FUserClasses,
+                    nullptr);
+    RegOverridePredefKey(HKEY_CLASSES_ROOT, FUserClasses);
+  }
+  ~TMergedClassesView() {
+    RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    RegCloseKey(FUserClasses);
+  }
+
+private:
+  HKEY FUserClasses = nullptr;
+};
+
+TEST_F(PluginSetup, UnregisterNeverLoadsAServerNamedByTheUser) {
+  ASSERT_TRUE(CopyStandIn("standin_planted.dll", Dir / "planted.dll"));
+  const std::string marker = Dir / "planted-loaded";
+  SetProcessVariable("QL_PLANTED_MARKER", marker);
+  const std::string userServer = std::string("Software\\Classes\\CLSID\\") + kRuntimeClsid + "\\InprocServer32";
+  WriteValue(HKEY_CURRENT_USER, userServer, "", Dir / "planted.dll");
+  TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(std::string("SOFTWARE\\Classes\\CLSID\\") + kRuntimeClsid);
+  {
+    TMergedClassesView merged;
+    ASSERT_EQ(Dir / "planted.dll", ReadValue(HKEY_CLASSES_ROOT, kInprocKey, ""));
+    EXPECT_TRUE(UnregisterActiveXControl(Dir / "product-gone"));  // nothing of the machine's to unregister
+  }
+  EXPECT_FALSE(PathExists(marker));
+  SetProcessVariable("QL_PLANTED_MARKER", "");
+  TQLRegistry(HKEY_CURRENT_USER).DeleteKey(std::string("Software\\Classes\\CLSID\\") + kRuntimeClsid);
+}
+
+TEST_F(PluginSetup, SiblingMimeKeyReadAndWrittenBack) {
+  const std::string sibling = std::string(kMimeKey) + "application/x-lumitrace";
+  TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(sibling);
+  EXPECT_FALSE(SiblingMimeExtension().has_value());
+  WriteValue(HKEY_LOCAL_MACHINE, sibling, "Extension", ".ltx");
+  EXPECT_EQ(".ltx", SiblingMimeExtension().value_or("none"));
+  RemoveBrowserMimeKeys();
+  WriteSiblingMimeKey(".ltx");
+  EXPECT_EQ(".ltx", ReadValue(HKEY_LOCAL_MACHINE, sibling, "Extension"));
+}
+
 TEST_F(PluginSetup, ExplorerVersionFromTheRegistry) {
   const std::string key = "\\Software\\Microsoft\\Internet Explorer";
   std::string saved = ReadValue(HKEY_LOCAL_MACHINE, key, "Version");

@@ -10,6 +10,7 @@
 
 #include "shell/QLFileUtils.h"
 #include "shell/QLPlatform.h"
+#include "tests/support/InstallState.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -46,13 +47,6 @@ TPendingOps PendingOperations() {
   }
   for (size_t i = 0; i + 1 < strings.size(); i += 2) ops.emplace_back(strings[i], strings[i + 1]);
   return ops;
-}
-
-void ClearPendingOperations() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SessionManager, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-  RegDeleteValueA(key, "PendingFileRenameOperations");
-  RegCloseKey(key);
 }
 
 std::string NtPath(const std::string& Path) { return "\\??\\" + Path; }

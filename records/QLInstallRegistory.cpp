@@ -2,11 +2,15 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "records/QLInstallItem.h"
+#include "records/QLItemRemoval.h"
 #include "shell/QLFileUtils.h"
+#include "shell/QLFolderSafety.h"
 #include "shell/QLRegistry.h"
 #include "shell/QLShortCut.h"
-#include "shell/QLWinHandles.h"
 #include "ui/QLDialogs.h"
 
 namespace {
@@ -17,78 +21,86 @@ std::string GroupKeyPath(int32_t Index) {
   return std::string(kUninstallInfoKey) + "\\" + InstallItemGroupKey(Index);
 }
 
-std::string DateSeparator() {
-  char separator[8] = {};
-  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDATE, separator, sizeof separator) <= 1) return "/";
-  return separator;
-}
-
 // The item count of key 2; 0 when absent.
 int32_t ReadItemCount(TQLRegistry& Key) { return Key.ReadInteger("InstallItem").value_or(0); }
 
-// The number of items actually stored, found by walking them in order; for
-// a count that cannot be read.
-int32_t CountStoredItems() {
-  TQLRegistry registry(HKEY_LOCAL_MACHINE);
-  int32_t count = 0;
-  while (registry.OpenKeyReadOnly(GroupKeyPath(count)) && registry.ValueExists(InstallItemValueName(count))) ++count;
-  return count;
-}
-
-// Reads item Index into Item; false when its group key cannot be opened.
-// A record stored with the wrong type raises EQLRegistryError.
-bool ReadItem(TQLRegistry& Registry, int32_t Index, TQLInstallItem& Item) {
-  if (!Registry.OpenKey(GroupKeyPath(Index), true)) return false;
-  Item = DecodeInstallItem(Registry.ReadBinaryData(InstallItemValueName(Index)));
-  Registry.CloseKey();
-  return true;
-}
-
-// Deletes the recorded files, asking first about any the user changed.
-class TItemRemoval {
-public:
-  void Remove(const TQLInstallItem& Item) {
-    if (!FileExists(Item.Path)) return;
-    const TDateTime time = FileDateTimeOf(Item.Path);
-    const int32_t size = FileSizeOf(Item.Path);
-    if (size < 0) return;
-    if (!FDeleteAll && (time != Item.Time || size != Item.Size) && !Confirm(Item, time, size)) return;
-    DeleteFileA(Item.Path.c_str());  // a file that cannot go stays
-  }
-
-private:
-  bool Confirm(const TQLInstallItem& Item, TDateTime Time, int32_t Size) {
-    switch (MessageDlg(ChangedFileQuestion(Item, Time, Size, FSeparator), mtWarning, mbYes | mbNo | mbAll)) {
-      case mrAll: FDeleteAll = true; return true;
-      case mrYes: return true;
-      default: return false;
-    }
-  }
-  bool FDeleteAll = false;
-  const std::string FSeparator = DateSeparator();
+// One "App" value found in a group subkey: its record, or why it cannot be
+// read.
+struct TStoredItem {
+  int32_t Index = 0;
+  TQLInstallItem Item;
+  std::string Damage;
 };
 
-// A drive or share root is never swept for empty folders: only folders
-// below it can belong to the installation.
-bool IsRoot(const std::string& Folder) {
-  std::string path = FullPathOf(Folder);
-  while (!path.empty() && path.back() == '\\') path.pop_back();
-  if (path.rfind("\\\\", 0) == 0) return path.find('\\', path.find('\\', 2) + 1) == std::string::npos;
-  return path.find('\\') == std::string::npos;
+// Index of a name made by Format from a number (a group subkey, an "App"
+// value), or -1 when the name is not one that Format makes.
+int32_t IndexOfName(const std::string& Name, size_t Prefix, std::string (*Format)(int32_t), int32_t Scale) {
+  if (Name.size() <= Prefix) return -1;
+  char* end = nullptr;
+  const unsigned long n = std::strtoul(Name.c_str() + Prefix, &end, 16);
+  if (*end != '\0' || n > 0x7FFFFFFFul / unsigned(Scale)) return -1;
+  const int32_t index = int32_t(n) * Scale;
+  return Format(index) == Name ? index : -1;
 }
 
-void RemoveEmptyFolders(const std::string& AppPath) {
-  if (AppPath.empty() || IsRoot(AppPath)) return;
-  std::vector<std::string> folders;
-  TQLInstallRegistory::ListFolderTree(AppPath, folders);
-  for (auto it = folders.rbegin(); it != folders.rend(); ++it) RemoveDirectoryA(it->c_str());
+TStoredItem ReadStoredItem(const TQLRegistry& Group, int32_t Index) {
+  TStoredItem stored;
+  stored.Index = Index;
+  const std::string name = InstallItemValueName(Index);
+  try {
+    const std::vector<uint8_t> record = Group.ReadBinaryData(name);
+    if (record.size() < kItemRecordHeader)
+      stored.Damage = "Invalid data size for '" + name + "'";
+    else
+      stored.Item = DecodeInstallItem(record);
+  } catch (const EQLRegistryError& e) {
+    stored.Damage = e.what();
+  }
+  return stored;
 }
 
-void ClearItemList(int32_t Count) {
+// Every "App" value that exists in the group subkeys of key 2, in item
+// order, whatever the item count says.
+std::vector<TStoredItem> StoredItems() {
+  std::vector<TStoredItem> items;
   TQLRegistry registry(HKEY_LOCAL_MACHINE);
-  for (int32_t i = 0; i < Count; ++i)
-    if (registry.OpenKey(GroupKeyPath(i), false)) registry.DeleteValue(InstallItemValueName(i));
+  if (!registry.OpenKeyReadOnly(kUninstallInfoKey)) return items;
+  for (const std::string& groupName : registry.GetKeyNames()) {
+    const int32_t first = IndexOfName(groupName, 0, InstallItemGroupKey, kItemsPerGroup);
+    TQLRegistry group(HKEY_LOCAL_MACHINE);
+    if (first < 0 || !group.OpenKeyReadOnly(std::string(kUninstallInfoKey) + "\\" + groupName)) continue;
+    for (const std::string& valueName : group.GetValueNames()) {
+      const int32_t index = IndexOfName(valueName, 3, InstallItemValueName, 1);
+      if (index >= 0 && index / kItemsPerGroup == first / kItemsPerGroup) items.push_back(ReadStoredItem(group, index));
+    }
+  }
+  std::sort(items.begin(), items.end(), [](const TStoredItem& a, const TStoredItem& b) { return a.Index < b.Index; });
+  return items;
+}
+
+void ClearItemList(const std::vector<TStoredItem>& Items) {
+  TQLRegistry registry(HKEY_LOCAL_MACHINE);
+  for (const TStoredItem& stored : Items)
+    if (registry.OpenKey(GroupKeyPath(stored.Index), false)) registry.DeleteValue(InstallItemValueName(stored.Index));
   if (registry.OpenKey(kUninstallInfoKey, false)) registry.DeleteValue("InstallItem");
+}
+
+// A text value of key 2, empty when it is absent or no text.
+std::string ReadInfoString(const TQLRegistry& Info, const std::string& Name) {
+  try {
+    return Info.ReadString(Name);
+  } catch (const EQLRegistryError&) {
+    return std::string();
+  }
+}
+
+// The vendor key under Root, removed when nothing is left below it.
+void DeleteVendorKeyIfEmpty(HKEY Root) {
+  TQLRegistry registry(Root);
+  if (!registry.OpenKeyReadOnly(kVendorKey)) return;
+  const bool empty = registry.GetKeyNames().empty() && registry.GetValueNames().empty();
+  registry.CloseKey();
+  if (empty) registry.DeleteKey(kVendorKey);
 }
 
 }  // namespace
@@ -164,60 +176,59 @@ void TQLInstallRegistory::DeleteProductKeys() {
   registry.DeleteKey(kProductKey);
 }
 
-void TQLInstallRegistory::ListFolderTree(const std::string& Folder, std::vector<std::string>& List) {
-  if (Folder.empty()) return;
-  std::string folder = FullPathOf(Folder);
-  List.push_back(folder);
-  if (folder.back() != '\\') folder += '\\';
-  WIN32_FIND_DATAA entry;
-  TQLFindHandle find(FindFirstFileA((folder + "*.*").c_str(), &entry));
-  if (!find) return;
-  do {
-    const std::string name = entry.cFileName;
-    const DWORD hiddenOrSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (entry.dwFileAttributes & hiddenOrSystem)) continue;
-    if (name == "." || name == "..") continue;
-    ListFolderTree(folder + name, List);
-  } while (FindNextFileA(find.Get(), &entry));
+bool TQLInstallRegistory::IsInstalled() {
+  TQLRegistry registry(HKEY_LOCAL_MACHINE);
+  return registry.KeyExists(kUninstallKey) || registry.KeyExists(kUninstallInfoKey);
 }
 
-void TQLInstallRegistory::UninstallItems() {
-  TQLRegistry registry(HKEY_LOCAL_MACHINE);
-  if (!registry.OpenKey(kUninstallInfoKey, false)) return;
-  std::string damaged;  // the first damaged value, told to the user once
-  int32_t count = 0;
-  try {
-    count = ReadItemCount(registry);
-  } catch (const EQLRegistryError& e) {
-    damaged = e.what();
-    count = CountStoredItems();
+std::vector<std::string> TQLInstallRegistory::InstallRoots() {
+  std::vector<std::string> roots;
+  TQLRegistry info(HKEY_LOCAL_MACHINE);
+  if (!info.OpenKeyReadOnly(kUninstallInfoKey)) return roots;
+  const std::string appPath = ReadInfoString(info, "AppPath");
+  if (!appPath.empty()) roots.push_back(appPath);
+  for (int n = 1;; ++n) {
+    const std::string name = "EarlierAppPath" + std::to_string(n);
+    if (!info.ValueExists(name)) break;
+    const std::string earlier = ReadInfoString(info, name);
+    if (!earlier.empty()) roots.push_back(earlier);
   }
+  return roots;
+}
+
+bool TQLInstallRegistory::UninstallItems() {
+  TQLRegistry registry(HKEY_LOCAL_MACHINE);
+  if (!registry.OpenKeyReadOnly(kUninstallInfoKey)) return true;
+  std::string damaged;  // every damaged value, told to the user once
   try {
     AppPath = registry.ReadString("AppPath");
   } catch (const EQLRegistryError& e) {
-    if (damaged.empty()) damaged = e.what();
+    damaged = e.what();
     AppPath.clear();
   }
   registry.CloseKey();
-  TItemRemoval removal;
-  for (int32_t i = 0; i < count; ++i) {
-    try {
-      TQLInstallItem item;
-      if (ReadItem(registry, i, item)) removal.Remove(item);
-    } catch (const EQLRegistryError& e) {
-      if (damaged.empty()) damaged = e.what();
-    }
+  TQLItemRemoval removal(InstallRoots());
+  const std::vector<TStoredItem> items = StoredItems();
+  for (const TStoredItem& stored : items) {
+    if (stored.Damage.empty())
+      removal.Remove(stored.Item);
+    else
+      damaged += (damaged.empty() ? "" : "\r") + stored.Damage;
   }
-  RemoveEmptyFolders(AppPath);
-  ClearItemList(count);
+  removal.RemoveFolders(TQLFolderSafety());
+  ClearItemList(items);
   if (!damaged.empty()) MessageDlg(damaged, mtError, mbOK);
+  return !removal.LeftForRestart();
 }
 
-void TQLInstallRegistory::Uninstall(const TQLRegistExt* FileTypes, int Count) {
-  UninstallItems();
+bool TQLInstallRegistory::Uninstall(const TQLRegistExt* FileTypes, int Count) {
+  const bool complete = UninstallItems();
   DeleteProgramsFolder("Prismora SE");
   RegisterFileTypes(FileTypes, Count, AppPath, false);
   WriteSection(false, "");
   WriteUninstallKeys(false);
   DeleteProductKeys();
+  DeleteVendorKeyIfEmpty(HKEY_LOCAL_MACHINE);
+  DeleteVendorKeyIfEmpty(HKEY_CURRENT_USER);
+  return complete;
 }

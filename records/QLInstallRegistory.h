@@ -14,6 +14,7 @@
 #include "shell/QLRegistExt.h"
 
 constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Prismora 1.0 SE";
+constexpr char kVendorKey[] = "SOFTWARE\\VELDRANE";
 constexpr char kProductKey[] = "SOFTWARE\\VELDRANE\\Prismora 1.0 SE";
 constexpr char kUninstallInfoKey[] = "SOFTWARE\\VELDRANE\\Prismora 1.0 SE\\UnInstallInfo";
 constexpr char kSectionKey[] = "SOFTWARE\\VELDRANE\\Prismora 1.0 SE\\SECTION";
@@ -33,16 +34,24 @@ public:
   void WriteInstallInfo(const TQLRegistExt* FileTypes, int Count, const std::string& SetupPath);
   void DeleteProductKeys();
 
-  // Deletes the recorded files (asking about changed ones), the folders of
-  // the installation folder left empty, and the item list. Damaged records
-  // are skipped and reported once.
-  void UninstallItems();
-  // UninstallItems, then the Start-menu folder, the file types and every key.
-  void Uninstall(const TQLRegistExt* FileTypes, int Count);
+  // Whether an installation is recorded: the uninstall registration or the
+  // uninstall information exists.
+  static bool IsInstalled();
+  // The installation folders whose records are listed: "AppPath", then
+  // "EarlierAppPath1", "EarlierAppPath2", ... (earlier installations into
+  // other folders); empty ones are left out.
+  static std::vector<std::string> InstallRoots();
 
-  // Appends Folder (absolute) and every folder below it, parents first;
-  // hidden and system folders are not entered.
-  static void ListFolderTree(const std::string& Folder, std::vector<std::string>& List);
+  // Deletes every recorded file that exists in the group subkeys (asking
+  // about changed ones), leaves files in use to the next start of Windows,
+  // removes the folders they held when empty, and empties the item list.
+  // Damaged records are skipped and reported together in one message.
+  // False when a file was left to the next start.
+  bool UninstallItems();
+  // UninstallItems, then the Start-menu folder, the file types, every key of
+  // the product and the vendor key when it is left empty. False when a file
+  // was left to the next start.
+  bool Uninstall(const TQLRegistExt* FileTypes, int Count);
 };
 
 // The process-wide instance.

@@ -164,10 +164,8 @@ TEST_F(InstallRecords, ReinstallKeepsOnlyTheSecondRun) {
 
 TEST_F(InstallRecords, UnchangedFilesGoWithoutAQuestion) {
   Install({{"PQENGINE.EXE", "engine"}, {"sub\\deep\\data.bin", "data"}, {"README.TXT", "read me"}});
-  CreateDirectoryA(At("empty\\").c_str(), nullptr);
-  CreateDirectoryA(At("empty\\deeper").c_str(), nullptr);
   TDialogScript script({});
-  Registry.UninstallItems();
+  EXPECT_TRUE(Registry.UninstallItems());
   EXPECT_TRUE(script.Requests.empty());
   EXPECT_FALSE(PathExists(Registry.AppPath));  // every folder was empty, deepest went first
   EXPECT_FALSE(RawValue(HKEY_LOCAL_MACHINE, kUninstallInfoKey, "InstallItem").Found);
@@ -246,28 +244,120 @@ TEST_F(InstallRecords, DamagedRecordsAreSkippedAndToldOnce) {
   TDialogScript script({mrOk});
   Registry.UninstallItems();
   ASSERT_EQ(1u, script.Requests.size());
-  EXPECT_EQ("Invalid data type for 'InstallItem'", script.Requests[0].Text);
+  EXPECT_EQ("Invalid data type for 'App00000001'", script.Requests[0].Text);  // the count is not needed
   EXPECT_EQ(mtError, script.Requests[0].Kind);
   EXPECT_FALSE(PathExists(At("a.txt")));
   EXPECT_TRUE(PathExists(At("b.txt")));  // its record could not be read
   EXPECT_FALSE(PathExists(At("c.txt")));
 }
 
-TEST_F(InstallRecords, FolderTreeListsParentsFirst) {
-  for (const char* f : {"x\\y\\z", "x\\w", "v"}) ForceDirectories(Dir / f);
-  CreateDirectoryA((Dir / "hidden").c_str(), nullptr);
-  SetFileAttributesA((Dir / "hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
-  std::vector<std::string> list;
-  TQLInstallRegistory::ListFolderTree(Dir / "x", list);
-  ASSERT_EQ(4u, list.size());
-  EXPECT_EQ(Dir / "x", list[0]);
-  for (size_t i = 1; i < list.size(); ++i) EXPECT_EQ(0u, list[i].rfind(Dir / "x\\", 0));
-  std::vector<std::string> all;
-  TQLInstallRegistory::ListFolderTree(Dir.Path(), all);
-  for (const std::string& f : all) EXPECT_EQ(std::string::npos, f.find("hidden")) << f;
-  std::vector<std::string> none;
-  TQLInstallRegistory::ListFolderTree("", none);
-  EXPECT_TRUE(none.empty());
+TEST_F(InstallRecords, ItemsFoundWhateverTheCountSays) {
+  Install({{"a.txt", "a"}, {"b.txt", "b"}, {"c.txt", "c"}, {"d.txt", "d"}});
+  {
+    TQLRegistry r(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(r.OpenKey(kUninstallInfoKey, false));
+    r.DeleteValue("InstallItem");
+    ASSERT_TRUE(r.OpenKey(ItemKey(2), false));
+    const uint8_t cut[] = {1, 2, 3};
+    r.WriteBinaryData("App00000002", cut, sizeof cut);  // too short for a record
+  }
+  TDialogScript script({mrOk});
+  EXPECT_TRUE(Registry.UninstallItems());
+  ASSERT_EQ(1u, script.Requests.size());
+  EXPECT_EQ("Invalid data size for 'App00000002'", script.Requests[0].Text);
+  for (const char* name : {"a.txt", "b.txt", "d.txt"}) EXPECT_FALSE(PathExists(At(name))) << name;
+  EXPECT_TRUE(PathExists(At("c.txt")));
+}
+
+TEST_F(InstallRecords, OnlyFoldersThatHeldRecordedFilesGo) {
+  Install({{"data\\deep\\x.bin", "x"}, {"data\\y.bin", "y"}, {"top.txt", "t"}});
+  ForceDirectories(At("Projects\\2025"));  // the user's own, empty
+  ForceDirectories(At("data\\Scans"));
+  TDialogScript script({});
+  EXPECT_TRUE(Registry.UninstallItems());
+  EXPECT_FALSE(PathExists(At("data\\deep")));
+  EXPECT_TRUE(DirectoryExists(At("Projects\\2025")));
+  EXPECT_TRUE(DirectoryExists(At("data\\Scans")));
+  DeleteTree(At("Projects"));
+  DeleteTree(At("data"));
+  Install({{"data\\y.bin", "y"}});
+  EXPECT_TRUE(Registry.UninstallItems());
+  EXPECT_FALSE(PathExists(Registry.AppPath));  // every folder it held was left empty
+}
+
+TEST_F(InstallRecords, AFileInUseGoesAtTheNextStart) {
+  Install({{"held.dll", "held"}, {"free.txt", "free"}});
+  HANDLE held = CreateFileA(At("held.dll").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  TDialogScript script({});
+  EXPECT_FALSE(Registry.UninstallItems());
+  CloseHandle(held);
+  EXPECT_FALSE(PathExists(At("free.txt")));
+  EXPECT_TRUE(PathExists(At("held.dll")));
+  TQLRegistry r(HKEY_LOCAL_MACHINE);
+  ASSERT_TRUE(r.OpenKeyReadOnly("SYSTEM\\CurrentControlSet\\Control\\Session Manager"));
+  const std::vector<uint8_t> pending = r.ReadBinaryData("PendingFileRenameOperations");
+  const std::string text(pending.begin(), pending.end());
+  EXPECT_NE(std::string::npos, text.find("\\??\\" + At("held.dll") + std::string(2, '\0')));
+  EXPECT_NE(std::string::npos, text.find("\\??\\" + Registry.AppPath + std::string(2, '\0')));
+  DeleteFileA(At("held.dll").c_str());
+}
+
+TEST_F(InstallRecords, EarlierInstallationFoldersAreRootsToo) {
+  const std::string earlier = Dir / "Old Place";
+  Registry.SetAppPath(earlier);
+  Install({{"PQENGINE.EXE", "old engine"}, {"lib\\a.dll", "a"}});
+  ForceDirectories(earlier + "\\UNINST");
+  Registry.SetAppPath(Dir / "New Place");
+  Registry.WriteUninstallKeys(true);  // keeps the earlier records
+  Registry.AddInstallItem(earlier + "\\PQENGINE.EXE", 10, 0);  // a path recorded twice
+  {
+    TQLRegistry r(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(r.OpenKey(kUninstallInfoKey, false));
+    r.WriteString("EarlierAppPath1", earlier);
+    r.WriteString("EarlierAppPath3", "C:\\not consecutive");
+  }
+  const std::string file = Registry.AppPath + "\\PQENGINE.EXE";
+  WriteTextFile(file, "new engine");
+  Registry.AddInstallItem(file, FileSizeOf(file), FileDateTimeOf(file));
+  EXPECT_EQ((std::vector<std::string>{Dir / "New Place", earlier}), TQLInstallRegistory::InstallRoots());
+  TDialogScript script({});
+  EXPECT_TRUE(Registry.UninstallItems());
+  EXPECT_TRUE(script.Requests.empty());  // the second record finds its file gone: no question, no failure
+  EXPECT_FALSE(PathExists(file));
+  EXPECT_FALSE(PathExists(earlier + "\\lib"));
+  EXPECT_TRUE(DirectoryExists(earlier + "\\UNINST"));  // left to the uninstaller handling
+  EXPECT_FALSE(PathExists(Dir / "New Place"));
+}
+
+TEST_F(InstallRecords, InstalledWhileEitherKeyIsThere) {
+  EXPECT_FALSE(TQLInstallRegistory::IsInstalled());
+  EXPECT_TRUE(TQLInstallRegistory::InstallRoots().empty());
+  Registry.WriteUninstallKeys(true);
+  EXPECT_TRUE(TQLInstallRegistory::IsInstalled());
+  TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(kUninstallKey);
+  EXPECT_TRUE(TQLInstallRegistory::IsInstalled());
+  TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(kUninstallInfoKey);
+  EXPECT_FALSE(TQLInstallRegistory::IsInstalled());
+}
+
+TEST_F(InstallRecords, VendorKeyGoesOnlyWhenEmpty) {
+  Install({{"a.txt", "a"}});
+  TDialogScript script({});
+  Registry.Uninstall(RegistExtTable, RegistExtCount);
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kVendorKey));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kVendorKey));
+  const std::string other = std::string(kVendorKey) + "\\Lumitrace";
+  {
+    TQLRegistry r(HKEY_CURRENT_USER);
+    ASSERT_TRUE(r.OpenKey(other, true));
+  }
+  Install({{"a.txt", "a"}});
+  Registry.Uninstall(RegistExtTable, RegistExtCount);
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, other));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kVendorKey));
+  TQLRegistry(HKEY_CURRENT_USER).DeleteKey(kVendorKey);
 }
 
 }  // namespace

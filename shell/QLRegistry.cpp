@@ -90,6 +90,22 @@ bool TQLRegistry::DeleteKey(const std::string& Key) {
   return deleted;
 }
 
+std::vector<std::string> TQLRegistry::GetKeyNames() const {
+  return FKey ? SubKeyNames(FKey.Get()) : std::vector<std::string>();
+}
+
+std::vector<std::string> TQLRegistry::GetValueNames() const {
+  std::vector<std::string> names;
+  std::vector<char> name(16384);
+  for (DWORD index = 0; FKey; ++index) {
+    DWORD length = DWORD(name.size());
+    if (RegEnumValueA(FKey.Get(), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
+    names.emplace_back(name.data(), length);
+  }
+  return names;
+}
+
 bool TQLRegistry::QueryValue(const std::string& Name, DWORD& Type, std::vector<uint8_t>* Data) const {
   DWORD size = 0;
   if (RegQueryValueExA(FKey.Get(), Name.c_str(), nullptr, &Type, nullptr, &size) != ERROR_SUCCESS) return false;

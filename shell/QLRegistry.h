@@ -43,6 +43,11 @@ class TQLRegistry {
   // Removes Key with all its subkeys, deepest first, and their values.
   bool DeleteKey(const std::string& Key);
 
+  // The names of the open key's direct subkeys and of its values; empty
+  // when no key is open.
+  std::vector<std::string> GetKeyNames() const;
+  std::vector<std::string> GetValueNames() const;
+
   // The values of the open key.
   bool ValueExists(const std::string& Name) const;
   // Size in bytes of the value's data; -1 when there is no such value.

@@ -203,7 +203,9 @@ uint16_t ShowMessageForm(const TQLDialogRequest& R) {
   form.Request = &R;
   form.Plan = R.ButtonDialog ? PlanButtonDialog(R.Buttons, R.ButtonSpec) : PlanStandardDialog(R.Buttons);
   TQLEmptyTemplate tmpl{};
-  tmpl.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER;
+  // In the foreground when it opens, also when the program has no window of
+  // its own in front (the uninstall) and the person turned elsewhere.
+  tmpl.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_SETFOREGROUND;
   INT_PTR result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &tmpl.Header, GetActiveWindow(),
                                            MessageFormProc, reinterpret_cast<LPARAM>(&form));
   return result > 0 ? uint16_t(result) : uint16_t(mrCancel);

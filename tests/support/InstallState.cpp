@@ -38,3 +38,9 @@ std::string PendingOperations() {
     if (c == '\0') c = '|';
   return text;
 }
+
+void ClearPendingOperations() {
+  TQLRegistry r(HKEY_LOCAL_MACHINE);
+  if (r.OpenKey("SYSTEM\\CurrentControlSet\\Control\\Session Manager", false))
+    r.DeleteValue("PendingFileRenameOperations");
+}

@@ -21,3 +21,6 @@ int32_t RecordedItems();
 std::vector<std::string> RecordedPaths();
 // The pending file operations as one text, each string followed by "|".
 std::string PendingOperations();
+// Forgets every pending file operation (tests holding the pending-operations
+// lock start clean).
+void ClearPendingOperations();

@@ -55,12 +55,12 @@ BOOL CALLBACK MatchChild(HWND Child, LPARAM Param) {
 
 }  // namespace
 
-TProcessDriver::TProcessDriver(const std::string& Program, const std::string& Arguments, const std::string& Folder) {
+TProcessDriver::TProcessDriver(const std::string& Program, const std::string& Arguments, const std::string& WorkingFolder) {
   std::string command = "\"" + Program + "\" " + Arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   if (!CreateProcessA(Program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      Folder.empty() ? nullptr : Folder.c_str(), &startup, &FProcess))
+                      WorkingFolder.empty() ? nullptr : WorkingFolder.c_str(), &startup, &FProcess))
     FProcess = PROCESS_INFORMATION{};
 }
 

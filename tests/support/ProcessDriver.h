@@ -12,8 +12,8 @@
 
 class TProcessDriver {
 public:
-  // Folder: the process's current folder (empty: this process's).
-  TProcessDriver(const std::string& Program, const std::string& Arguments, const std::string& Folder = "");
+  // WorkingFolder: the process's current folder (empty: this process's).
+  TProcessDriver(const std::string& Program, const std::string& Arguments, const std::string& WorkingFolder = "");
   // A program named by its UTF-16 path.
   TProcessDriver(const std::wstring& Program, const std::wstring& Arguments);
   ~TProcessDriver();

@@ -1,0 +1,109 @@
+#include "shell/QLFolderSafety.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <cstdlib>
+
+#include "shell/QLFileUtils.h"
+#include "shell/QLPathRules.h"
+#include "shell/QLWinHandles.h"
+
+namespace {
+
+constexpr int kLastCsidl = 0x3F;  // the shell's folder numbers run from 0 to here
+
+std::string LongPathOf(const std::string& Path) {
+  char buffer[MAX_PATH * 2] = {};
+  DWORD n = GetLongPathNameA(Path.c_str(), buffer, sizeof buffer);
+  return n > 0 && n < sizeof buffer ? std::string(buffer, n) : Path;
+}
+
+std::string AnsiOf(const wchar_t* Text) {
+  int n = WideCharToMultiByte(CP_ACP, 0, Text, -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 1) return std::string();
+  std::string text(size_t(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, Text, -1, &text[0], n, nullptr, nullptr);
+  text.resize(size_t(n - 1));
+  return text;
+}
+
+using TGetFolder = UINT(WINAPI*)(LPSTR, UINT);
+
+// A folder named by a kernel function (the Windows and system folders); the
+// function is looked up so that a system without it simply names nothing.
+std::string KernelFolder(const char* Function) {
+  auto get = reinterpret_cast<TGetFolder>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), Function)));
+  char path[MAX_PATH] = {};
+  UINT n = get ? get(path, MAX_PATH) : 0;
+  return n > 0 && n < MAX_PATH ? std::string(path, n) : std::string();
+}
+
+// Every folder the shell knows by identifier (Windows Vista and later:
+// Downloads and the like have no folder number). Needs COM on this thread;
+// without it, or on older systems, the list is empty.
+std::vector<std::string> KnownFolderPaths() {
+  std::vector<std::string> paths;
+  IKnownFolderManager* raw = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_KnownFolderManager, nullptr, CLSCTX_INPROC_SERVER, IID_IKnownFolderManager,
+                              reinterpret_cast<void**>(&raw))))
+    return paths;
+  TQLComPtr<IKnownFolderManager> manager(raw);
+  KNOWNFOLDERID* rawIds = nullptr;
+  UINT count = 0;
+  if (FAILED(manager.Get()->GetFolderIds(&rawIds, &count))) return paths;
+  TQLCoTaskMem<KNOWNFOLDERID> ids(rawIds);
+  for (UINT i = 0; i < count; ++i) {
+    IKnownFolder* rawFolder = nullptr;
+    if (FAILED(manager.Get()->GetFolder(ids.Get()[i], &rawFolder))) continue;
+    TQLComPtr<IKnownFolder> folder(rawFolder);
+    PWSTR rawPath = nullptr;
+    if (FAILED(folder.Get()->GetPath(0, &rawPath))) continue;
+    TQLCoTaskMem<wchar_t> path(rawPath);
+    paths.push_back(AnsiOf(path.Get()));
+  }
+  return paths;
+}
+
+}  // namespace
+
+std::string ComparablePathOf(const std::string& Path) {
+  std::string path = WithoutTrailingSeparators(LongPathOf(FullPathOf(Path)));
+  if (!path.empty()) CharUpperBuffA(&path[0], DWORD(path.size()));
+  return path;
+}
+
+bool SamePath(const std::string& A, const std::string& B) {
+  return !A.empty() && ComparablePathOf(A) == ComparablePathOf(B);
+}
+
+TQLFolderSafety::TQLFolderSafety() {
+  for (int csidl = 0; csidl <= kLastCsidl; ++csidl) Protect(GetSpecialFolderPath(csidl));
+  for (const char* function : {"GetWindowsDirectoryA", "GetSystemDirectoryA", "GetSystemWindowsDirectoryA",
+                               "GetSystemWow64DirectoryA"})
+    Protect(KernelFolder(function));
+  Protect(GetProgramFilesFolder());
+  // The 64-bit program-files folders, which the shell does not name to a
+  // 32-bit program.
+  for (const char* variable : {"ProgramW6432", "CommonProgramW6432"}) {
+    const char* value = std::getenv(variable);
+    if (value) Protect(value);
+  }
+  for (const std::string& folder : KnownFolderPaths()) Protect(folder);
+}
+
+void TQLFolderSafety::Protect(const std::string& Path) {
+  if (Path.empty()) return;
+  FProtected.push_back(ComparablePathOf(Path));
+}
+
+bool TQLFolderSafety::MayRemove(const std::string& Path) const {
+  if (Path.empty()) return false;
+  const std::string folder = ComparablePathOf(Path);
+  if (IsDriveOrShareRoot(folder)) return false;
+  for (const std::string& kept : FProtected)
+    if (IsSameOrAbove(folder, kept)) return false;
+  return true;
+}

@@ -1,0 +1,32 @@
+// Which folders the uninstall may remove, or leave to be removed at the next
+// start of Windows: never a drive or share root, the Windows, system or
+// program-files folder, a profile or any other folder the shell knows by
+// name, nor a folder above one of them. The protected folders are asked of
+// the system once, when a TQLFolderSafety is made; the path rules
+// themselves are the portable QLPathRules.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Path in the form two paths are compared in: absolute, long names, no
+// trailing separator, upper case in the system's code page.
+std::string ComparablePathOf(const std::string& Path);
+
+// Whether A and B name the same file or folder (by the comparable form).
+bool SamePath(const std::string& A, const std::string& B);
+
+class TQLFolderSafety {
+public:
+  TQLFolderSafety();
+
+  // May the uninstall remove or queue the folder Path?
+  bool MayRemove(const std::string& Path) const;
+
+  // The protected folders, in the comparable form.
+  const std::vector<std::string>& ProtectedFolders() const { return FProtected; }
+
+private:
+  void Protect(const std::string& Path);
+  std::vector<std::string> FProtected;
+};

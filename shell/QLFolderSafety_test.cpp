@@ -1,0 +1,57 @@
+#include "shell/QLFolderSafety.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "shell/QLFileUtils.h"
+
+namespace {
+
+class FolderSafety : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+  static void TearDownTestSuite() { CoUninitialize(); }
+  static std::string Windows() {
+    char path[MAX_PATH] = {};
+    GetWindowsDirectoryA(path, MAX_PATH);
+    return path;
+  }
+};
+
+TEST_F(FolderSafety, SystemAndShellFoldersAndWhatIsAboveThemStay) {
+  TQLFolderSafety safety;
+  const std::string programFiles = GetSpecialFolderPath(CSIDL_PROGRAM_FILES);
+  const std::string profile = GetSpecialFolderPath(CSIDL_PROFILE);
+  ASSERT_FALSE(programFiles.empty());
+  ASSERT_FALSE(profile.empty());
+  for (const std::string& folder :
+       {std::string("C:\\"), std::string("c:"), programFiles, programFiles + "\\", Windows(), Windows() + "\\system32",
+        profile, profile.substr(0, profile.rfind('\\')), GetSpecialFolderPath(CSIDL_PERSONAL),
+        GetSpecialFolderPath(CSIDL_COMMON_DESKTOPDIRECTORY), profile + "\\Downloads", std::string("\\\\SERVER\\SHARE")})
+    EXPECT_FALSE(safety.MayRemove(folder)) << folder;
+  EXPECT_FALSE(safety.MayRemove(""));
+}
+
+TEST_F(FolderSafety, TheSameFolderInOtherLettersOrShortNamesStays) {
+  TQLFolderSafety safety;
+  std::string programFiles = GetSpecialFolderPath(CSIDL_PROGRAM_FILES);
+  CharLowerBuffA(&programFiles[0], DWORD(programFiles.size()));
+  EXPECT_FALSE(safety.MayRemove(programFiles));
+  char shortForm[MAX_PATH] = {};
+  ASSERT_NE(0u, GetShortPathNameA(programFiles.c_str(), shortForm, MAX_PATH));
+  EXPECT_FALSE(safety.MayRemove(shortForm)) << shortForm;
+  EXPECT_TRUE(SamePath(shortForm, GetSpecialFolderPath(CSIDL_PROGRAM_FILES) + "\\"));
+}
+
+TEST_F(FolderSafety, FoldersBelowThemMayGo) {
+  TQLFolderSafety safety;
+  EXPECT_TRUE(safety.MayRemove(GetSpecialFolderPath(CSIDL_PROGRAM_FILES) + "\\Prismora 1.0 SE"));
+  EXPECT_TRUE(safety.MayRemove(GetSpecialFolderPath(CSIDL_PERSONAL) + "\\Prismora\\UNINST"));
+  EXPECT_TRUE(safety.MayRemove("D:\\Apps\\Prismora"));
+  EXPECT_FALSE(SamePath("D:\\Apps\\Prismora", "D:\\Apps\\Prismora2"));
+  EXPECT_FALSE(SamePath("", ""));
+}
+
+}  // namespace

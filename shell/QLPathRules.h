@@ -1,0 +1,26 @@
+// Pure rules on absolute Windows paths ("C:\A\B", "\\SERVER\SHARE\A"): their
+// trailing separators, drive and share roots, parents, and whether one
+// folder is the same as or above another. Letters compare without regard to
+// ASCII case; callers that need the code page's case rules fold both sides
+// first. Portable; nothing here touches the disk.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Path without its trailing separators ("C:\" becomes "C:").
+std::string WithoutTrailingSeparators(const std::string& Path);
+
+// A drive root ("C:", "C:\") or a share root ("\\SERVER\SHARE", with or
+// without the separator, also "\\SERVER" alone); an empty path counts too.
+bool IsDriveOrShareRoot(const std::string& Path);
+
+// Whether Upper names Lower itself or a folder above it.
+bool IsSameOrAbove(const std::string& Upper, const std::string& Lower);
+
+// The folder holding Path; empty when Path is a root.
+std::string ParentFolder(const std::string& Path);
+
+// Folder and every folder above it up to and including Root, Folder first;
+// empty when Folder is neither Root nor below it.
+std::vector<std::string> FoldersUpTo(const std::string& Folder, const std::string& Root);
