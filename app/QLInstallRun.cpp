@@ -162,6 +162,10 @@ void KeepUnfinishedRunRemovable(const TQLExtractResult& Result) {
 }
 
 void RegisterBrowserPlugins(const std::string& DestFolder, double IEVersion) {
+  if (!SiblingMimeExtension()) {
+    TQLRegistry info(HKEY_LOCAL_MACHINE);
+    if (info.OpenKey(kUninstallInfoKey, true)) info.WriteInteger(kSiblingMimeCreatedValue, 1);
+  }
   RemoveBrowserMimeKeys();
   WriteBrowserMimeKeys();
   WriteRuntimeFileClsid();

@@ -158,6 +158,7 @@ std::string InstallAndUninstall::Folder, InstallAndUninstall::Payload;
 
 TEST_F(InstallAndUninstall, EverythingInstalledThenEverythingGone) {
   ClearPendingOperations();
+  TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(std::string(kMimeKey) + "application/x-lumitrace");
   Install();
   // Every file byte for byte, each recorded with its size and time.
   TQLRegistry info(HKEY_LOCAL_MACHINE);
@@ -207,8 +208,8 @@ TEST_F(InstallAndUninstall, EverythingInstalledThenEverythingGone) {
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kVendorKey));  // nothing else of the vendor's was there
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kMimeKey) + "application/x-prismora-se"));
-  // The sibling product's key was there before the uninstall: it stays.
-  EXPECT_EQ(".ltr", ReadString(HKEY_LOCAL_MACHINE, std::string(kMimeKey) + "application/x-lumitrace", "Extension"));
+  // The sibling product's key was written by the installation alone: it goes.
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kMimeKey) + "application/x-lumitrace"));
   for (const char* ext : kFileTypes) EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ext)) << ext;
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClsidKey));
   EXPECT_FALSE(PathExists(Browser / "PLUGINS\\NPPQESE.DLL"));
@@ -355,21 +356,31 @@ TEST_F(InstallAndUninstall, FileInUseIsLeftToTheNextStart) {
   DeleteTree(Folder);
 }
 
-// Without the item count every stored record is still found; a sibling
-// product's MIME key that was not there is not created.
+// Without the item count every stored record is still found; the sibling
+// product's MIME key, there before the installation, stays; one that is
+// gone by the uninstall is not created.
 TEST_F(InstallAndUninstall, DamagedCountStillRemovesEveryFile) {
+  const std::string sibling = std::string(kMimeKey) + "application/x-lumitrace";
+  {
+    TQLRegistry r(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(r.OpenKey(sibling, true));
+    r.WriteString("Extension", ".ltr");
+  }
   Install();
   {
     TQLRegistry r(HKEY_LOCAL_MACHINE);
     ASSERT_TRUE(r.OpenKey(kInfoKey, false));
     ASSERT_TRUE(r.DeleteValue("InstallItem"));
   }
-  TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(std::string(kMimeKey) + "application/x-lumitrace");
   std::string closing;
   Uninstall("OK", &closing);
   ExpectPayloadGone(Folder);
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kMimeKey) + "application/x-lumitrace"));
+  EXPECT_EQ(".ltr", ReadString(HKEY_LOCAL_MACHINE, sibling, "Extension"));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kMimeKey) + "application/x-prismora-se"));
+  Install();
+  TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(sibling);
+  Uninstall("OK", &closing);
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, sibling));
 }
 
 // A record that cannot be written stops the copying run with the registry's

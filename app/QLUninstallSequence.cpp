@@ -9,6 +9,7 @@
 #include "shell/QLFileUtils.h"
 #include "shell/QLFolderSafety.h"
 #include "shell/QLRegistExt.h"
+#include "shell/QLRegistry.h"
 #include "shell/QLShortCut.h"
 #include "ui/QLDialogs.h"
 
@@ -28,12 +29,24 @@ std::string ControlFolder(const std::vector<std::string>& Roots, const std::stri
   return Roots.empty() ? FolderOf(Program) + "\\.." : Roots.front();
 }
 
+// Whether an installation wrote the sibling product's MIME key itself.
+bool SiblingMimeKeyIsOurs() {
+  TQLRegistry info(HKEY_LOCAL_MACHINE);
+  try {
+    return info.OpenKeyReadOnly(kUninstallInfoKey) && info.ReadInteger(kSiblingMimeCreatedValue).value_or(0) == 1;
+  } catch (const EQLRegistryError&) {
+    return false;
+  }
+}
+
 // The plug-in registration taken back. Of the Internet Explorer MIME keys
-// only the sibling product's is written back, and only when it was there.
+// only the sibling product's is written back, and only when it was there
+// before any installation of this product wrote it.
 void RemoveBrowserPlugins(const std::string& ControlFolder) {
   const std::optional<std::string> sibling = SiblingMimeExtension();
+  const bool ours = SiblingMimeKeyIsOurs();
   RemoveBrowserMimeKeys();
-  if (sibling) WriteSiblingMimeKey(*sibling);
+  if (sibling && !ours) WriteSiblingMimeKey(*sibling);
   RemoveNetscapePlugins();
   RemoveJavaPluginClasses();
   if (!UnregisterActiveXControl(ControlFolder))

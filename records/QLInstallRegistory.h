@@ -18,6 +18,10 @@ constexpr char kVendorKey[] = "SOFTWARE\\VELDRANE";
 constexpr char kProductKey[] = "SOFTWARE\\VELDRANE\\Prismora 1.0 SE";
 constexpr char kUninstallInfoKey[] = "SOFTWARE\\VELDRANE\\Prismora 1.0 SE\\UnInstallInfo";
 constexpr char kSectionKey[] = "SOFTWARE\\VELDRANE\\Prismora 1.0 SE\\SECTION";
+// In the uninstall information: 1 when an installation wrote the sibling
+// product's browser MIME key on a machine that did not have it, so the
+// uninstall does not write it back.
+constexpr char kSiblingMimeCreatedValue[] = "SiblingMimeKeyCreated";
 
 class TQLInstallRegistory {
 public:
