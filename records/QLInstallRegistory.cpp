@@ -208,11 +208,22 @@ bool TQLInstallRegistory::UninstallItems() {
   }
   registry.CloseKey();
   TQLItemRemoval removal(InstallRoots());
-  const std::vector<TStoredItem> items = StoredItems();
+  std::vector<TStoredItem> items = StoredItems();
+  std::vector<std::string> later;  // paths of later records, which describe the file as it is
+  for (auto it = items.rbegin(); it != items.rend(); ++it) {
+    if (!it->Damage.empty()) continue;
+    std::string key = it->Item.Path;
+    CharUpperBuffA(key.data(), DWORD(key.size()));
+    if (std::find(later.begin(), later.end(), key) == later.end()) {
+      later.push_back(key);
+    } else {
+      it->Item.Path.clear();  // an earlier record of a path recorded again later
+    }
+  }
   for (const TStoredItem& stored : items) {
-    if (stored.Damage.empty())
+    if (stored.Damage.empty() && !stored.Item.Path.empty())
       removal.Remove(stored.Item);
-    else
+    else if (!stored.Damage.empty())
       damaged += (damaged.empty() ? "" : "\r") + stored.Damage;
   }
   removal.RemoveFolders(TQLFolderSafety());

@@ -311,7 +311,11 @@ TEST_F(InstallRecords, EarlierInstallationFoldersAreRootsToo) {
   ForceDirectories(earlier + "\\UNINST");
   Registry.SetAppPath(Dir / "New Place");
   Registry.WriteUninstallKeys(true);  // keeps the earlier records
-  Registry.AddInstallItem(earlier + "\\PQENGINE.EXE", 10, 0);  // a path recorded twice
+  // A path recorded twice, by a reinstall interrupted before its records were
+  // merged: the later record describes the file, the earlier one is stale.
+  WriteTextFile(earlier + "\\PQENGINE.EXE", "a newer engine");
+  Registry.AddInstallItem(earlier + "\\PQENGINE.EXE", FileSizeOf(earlier + "\\PQENGINE.EXE"),
+                          FileDateTimeOf(earlier + "\\PQENGINE.EXE"));
   {
     TQLRegistry r(HKEY_LOCAL_MACHINE);
     ASSERT_TRUE(r.OpenKey(kUninstallInfoKey, false));
@@ -324,7 +328,7 @@ TEST_F(InstallRecords, EarlierInstallationFoldersAreRootsToo) {
   EXPECT_EQ((std::vector<std::string>{Dir / "New Place", earlier}), TQLInstallRegistory::InstallRoots());
   TDialogScript script({});
   EXPECT_TRUE(Registry.UninstallItems());
-  EXPECT_TRUE(script.Requests.empty());  // the second record finds its file gone: no question, no failure
+  EXPECT_TRUE(script.Requests.empty());  // one removal per path: no question, no failure
   EXPECT_FALSE(PathExists(file));
   EXPECT_FALSE(PathExists(earlier + "\\lib"));
   EXPECT_TRUE(DirectoryExists(earlier + "\\UNINST"));  // left to the uninstaller handling

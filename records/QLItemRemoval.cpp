@@ -8,6 +8,7 @@
 #include "shell/QLFileUtils.h"
 #include "shell/QLPathRules.h"
 #include "shell/QLPlatform.h"
+#include "shell/QLSetupLog.h"
 #include "ui/QLDialogs.h"
 
 namespace {
@@ -32,8 +33,14 @@ void TQLItemRemoval::Remove(const TQLInstallItem& Item) {
   const TDateTime time = FileDateTimeOf(Item.Path);
   const int32_t size = FileSizeOf(Item.Path);
   if (size < 0) return;
-  if (!FDeleteAll && (time != Item.Time || size != Item.Size) && !Confirm(Item, time, size)) return;
-  if (DeleteFileA(Item.Path.c_str()) || !FileExists(Item.Path)) return;
+  if (!FDeleteAll && (time != Item.Time || size != Item.Size) && !Confirm(Item, time, size)) {
+    SetupLog("file kept (changed since installation): " + Item.Path);
+    return;
+  }
+  if (DeleteFileA(Item.Path.c_str()) || !FileExists(Item.Path)) {
+    SetupLog("file removed: " + Item.Path);
+    return;
+  }
   DeleteFileAtReboot(Item.Path);  // in use: it goes at the next start
   FQueued.push_back(Item.Path);
 }
