@@ -1,10 +1,9 @@
 // Fuzz target: the extraction walk on the host disk. Each input is extracted
-// into a fresh folder below a private sandbox; every path the walk hands to
-// the disk must stay inside that folder, and after the input nothing may
-// exist in the sandbox outside it. The folder is emptied between inputs.
+// into a fresh folder inside the target's scratch folder; every path the walk
+// hands to the disk must stay inside it, and after the input nothing may
+// exist in the scratch folder outside it. It is emptied between inputs.
 #include <dirent.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -16,21 +15,11 @@
 #include "archive/QLCatExtract.h"
 #include "archive/QLCatFormat.h"
 #include "archive/QLMemoryStream.h"
+#include "fuzz/FuzzScratch.h"
 
 namespace {
 
-std::string Sandbox() {
-  static std::string folder;
-  if (folder.empty()) {
-    const char* temp = std::getenv("TMPDIR");
-    std::string pattern = std::string(temp ? temp : "/tmp") + "/ql-fuzz-extract-XXXXXX";
-    if (!mkdtemp(pattern.data())) std::abort();
-    folder = pattern;
-  }
-  return folder;
-}
-
-std::string Destination() { return Sandbox() + "/dest"; }
+std::string Destination() { return FuzzScratchFolder() + "/dest"; }
 
 // True when Path, read with either separator and without any ".." or "."
 // resolution by the system, names Destination() or something below it.
@@ -79,28 +68,9 @@ public:
   bool AskCannotCreate(const std::string&) override { return false; }
 };
 
-// Removes everything below Path, not Path itself.
-void RemoveBelow(const std::string& Path) {
-  DIR* dir = opendir(Path.c_str());
-  if (!dir) return;
-  while (dirent* e = readdir(dir)) {
-    std::string name = e->d_name;
-    if (name == "." || name == "..") continue;
-    std::string full = Path + "/" + name;
-    struct stat st {};
-    if (lstat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-      RemoveBelow(full);
-      rmdir(full.c_str());
-    } else {
-      unlink(full.c_str());
-    }
-  }
-  closedir(dir);
-}
-
-// The sandbox holds nothing but the destination folder.
+// The scratch folder holds nothing but the destination folder.
 void CheckSandbox() {
-  DIR* dir = opendir(Sandbox().c_str());
+  DIR* dir = opendir(FuzzScratchFolder().c_str());
   if (!dir) std::abort();
   while (dirent* e = readdir(dir)) {
     std::string name = e->d_name;
@@ -112,18 +82,7 @@ void CheckSandbox() {
   closedir(dir);
 }
 
-void RemoveSandbox() {
-  RemoveBelow(Sandbox());
-  rmdir(Sandbox().c_str());
-}
-
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  Sandbox();  // made before the exit handler is registered, so it outlives it
-  std::atexit(RemoveSandbox);
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   if (Size > INT32_MAX) return 0;
@@ -139,6 +98,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
                  },
                  context, ArchiveIdentifier);
   CheckSandbox();
-  RemoveBelow(Sandbox());
+  RemoveBelow(FuzzScratchFolder());
   return 0;
 }

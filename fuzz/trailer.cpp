@@ -1,8 +1,6 @@
 // Fuzz target: the appended-data trailer. The input is written to a file of
 // its own and read back with ReadResourceTrailer; an accepted trailer must
 // describe a payload that lies inside the file.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -10,31 +8,16 @@
 #include <string>
 
 #include "archive/QLRESOURCE.h"
+#include "fuzz/FuzzScratch.h"
 
 namespace {
 
-std::string FilePath() {
-  static std::string path;
-  if (path.empty()) {
-    const char* temp = std::getenv("TMPDIR");
-    std::string pattern = std::string(temp ? temp : "/tmp") + "/ql-fuzz-trailer-XXXXXX";
-    int fd = mkstemp(pattern.data());
-    if (fd < 0) std::abort();
-    close(fd);
-    path = pattern;
-  }
+const std::string& FilePath() {
+  static const std::string path = FuzzScratchFolder() + "/file";
   return path;
 }
 
-void RemoveFile() { std::remove(FilePath().c_str()); }
-
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  FilePath();  // made before the exit handler is registered, so it outlives it
-  std::atexit(RemoveFile);
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   std::FILE* f = std::fopen(FilePath().c_str(), "wb");
