@@ -1,7 +1,8 @@
 // Fuzz target: the command-line and configuration rules. The input is split
-// at zero bytes into arguments; the first two arguments also serve as the
-// program path and the configuration values, and the first 16 bytes as the
-// free space and the size of the disk-space question.
+// at zero bytes into arguments; the last one also serves as the program path
+// and the first as the configuration value, folder text and window title,
+// and the first 16 bytes as the free space and the size of the disk-space
+// question.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
