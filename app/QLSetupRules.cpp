@@ -78,9 +78,16 @@ std::string InstallSizeText(int64_t InstallSize, int64_t FreeSpace) {
 
 TQLDiskQuestion DiskQuestion(int64_t FreeSpace, int64_t InstallSize) {
   if (FreeSpace < InstallSize) return TQLDiskQuestion::NotEnough;
-  // 1.3 times the size, compared exactly: a free space of exactly 1.3 times
-  // the size asks nothing, whatever precision the processor computes in.
-  if (InstallSize * 13 > FreeSpace * 10) return TQLDiskQuestion::NotMuch;
+  // Less than 1.3 times the size free, compared exactly and for any two
+  // 64-bit values (a share or a faked answer may report anything): a free
+  // space of exactly 1.3 times the size asks nothing. With S = 10q + r and
+  // the spare room E = F - S, the question is 10E < 3S, that is
+  // 10(E - 3q) < 3r, decided without leaving 64 bits. A size of 0 or less always fits.
+  if (InstallSize <= 0) return TQLDiskQuestion::None;
+  const int64_t spare = FreeSpace - InstallSize;  // both positive: no overflow
+  const int64_t q = InstallSize / 10, r = InstallSize % 10;
+  const int64_t over = spare - 3 * q;
+  if (over < 0 || (over < 3 && 10 * over < 3 * r)) return TQLDiskQuestion::NotMuch;
   return TQLDiskQuestion::None;
 }
 

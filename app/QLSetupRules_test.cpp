@@ -68,6 +68,18 @@ TEST(FolderPage, DiskQuestions) {
   EXPECT_EQ(TQLDiskQuestion::None, DiskQuestion(int64_t(1) << 40, 3750352));
 }
 
+TEST(FolderPage, DiskQuestionsOverTheWholeRange) {
+  // Free space a share or a faked answer may report: exact, without overflow.
+  const int64_t max = INT64_MAX, unit = int64_t(1) << 59;
+  EXPECT_EQ(TQLDiskQuestion::None, DiskQuestion(int64_t(1) << 60, 3750352));
+  EXPECT_EQ(TQLDiskQuestion::None, DiskQuestion(max, 3750352));
+  EXPECT_EQ(TQLDiskQuestion::None, DiskQuestion(13 * unit, 10 * unit));
+  EXPECT_EQ(TQLDiskQuestion::NotMuch, DiskQuestion(13 * unit, 10 * unit + 1));
+  EXPECT_EQ(TQLDiskQuestion::NotMuch, DiskQuestion(max, max - 1));
+  EXPECT_EQ(TQLDiskQuestion::NotEnough, DiskQuestion(INT64_MIN, max));
+  EXPECT_EQ(TQLDiskQuestion::None, DiskQuestion(max, INT64_MIN));
+}
+
 TEST(FolderPage, RootOfTheFolderText) {
   EXPECT_EQ("C:\\", FolderRoot("c:\\Program Files\\Prismora 1.0 SE"));
   EXPECT_EQ("D:\\", FolderRoot("d:"));

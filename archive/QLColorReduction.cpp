@@ -23,11 +23,6 @@ struct TQLBox {
   double Error = 0;
 };
 
-TQLDIB Uncompressed(const TQLDIB& DIB) {
-  uint32_t c = DIBHeader(DIB).Compression;
-  return c == dibRLE8 || c == dibRLE4 ? ExpandRLE(DIB) : DIB;
-}
-
 // Axis histograms, occupied ranges, count, means and error of a box whose
 // ranges are set; false when it holds no pixel.
 bool Measure(TQLBox& Box, const TQLHistogram& Table, double Total) {
@@ -124,7 +119,10 @@ std::vector<TQLDIB> ReduceColors(const std::vector<TQLDIB>& Pictures) {
   TQLHistogram table(Cells * Cells * Cells, 0);
   double total = 0;
   for (const TQLDIB& p : Pictures) {
-    sources.push_back(DIBValid(p) ? Uncompressed(p) : TQLDIB());
+    // The 8-bit result must be within the size limit too: checked before
+    // anything is expanded or counted.
+    bool accepted = DIBValid(p) && DIBSizeAccepted(DIBHeader(p).Width, DIBHeader(p).Height, 8);
+    sources.push_back(accepted ? UncompressedDIB(p) : TQLDIB());
     if (sources.back().empty()) continue;
     TQLPixelReader reader(sources.back());
     TQLBitmapInfoHeader h = DIBHeader(sources.back());

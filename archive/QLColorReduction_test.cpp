@@ -85,4 +85,22 @@ TEST(ColorReduction, OnePaletteForAllPicturesAndNoneForInvalid) {
   EXPECT_TRUE(ReduceColors({}).empty());
 }
 
+TEST(ColorReduction, NoneForAPictureWhoseResultPassesTheSizeLimit) {
+  // 16,384 x 8,192 at 4 bits is 64 MiB; its 8-bit reduction would be twice that.
+  TQLBitmapInfoHeader h;
+  h.Width = 16384;
+  h.Height = 8192;
+  h.BitCount = 4;
+  h.Compression = dibRLE4;
+  h.SizeImage = 2;
+  h.ColorsUsed = 2;
+  TQLDIB big = NewDIB(h);
+  big[49] = 1;  // end of bitmap
+  ASSERT_TRUE(DIBValid(big));
+  TQLDIB red = Picture(2, 2, [](int32_t, int32_t) { return TQLRGB{255, 0, 0}; });
+  std::vector<TQLDIB> out = ReduceColors({big, red});
+  EXPECT_TRUE(out[0].empty());
+  EXPECT_FALSE(out[1].empty());
+}
+
 }  // namespace

@@ -72,16 +72,19 @@ TQLDIB ExpandRLE(const TQLDIB& DIB) {
   TQLBitmapInfoHeader h = DIBHeader(DIB);
   if (!(h.Compression == dibRLE8 && h.BitCount == 8) && !(h.Compression == dibRLE4 && h.BitCount == 4)) return {};
   size_t dataOffset = DIBPixelOffset(h);
-  if (h.Width <= 0 || h.Height <= 0 || DIB.size() < dataOffset + h.SizeImage) return {};
+  if (!DIBSizeAccepted(h.Width, h.Height, h.BitCount) || DIB.size() < dataOffset + h.SizeImage) return {};
   TQLBitmapInfoHeader out = h;
   out.Compression = dibRGB;
   out.SizeImage = 0;
-  uint64_t image = DIBImageSize(out);
-  if (image > 0x7FFFFFFFu) return {};
   TQLDIB result = NewDIB(out);
   std::copy(DIB.begin() + DIBHeaderSize, DIB.begin() + ptrdiff_t(dataOffset), result.begin() + DIBHeaderSize);
   TQLRLEStatus status = DecodeRLE(DIB.data() + dataOffset, h.SizeImage, h.Width, h.Height, h.BitCount,
                                   result.data() + DIBPixelOffset(out));
   if (status == TQLRLEStatus::DataEnded) return {};
   return result;
+}
+
+TQLDIB UncompressedDIB(const TQLDIB& DIB) {
+  uint32_t compression = DIBHeader(DIB).Compression;
+  return compression == dibRLE8 || compression == dibRLE4 ? ExpandRLE(DIB) : DIB;
 }

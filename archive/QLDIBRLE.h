@@ -23,5 +23,9 @@ TQLRLEStatus DecodeRLE(const uint8_t* Data, size_t Size, int32_t Width, int32_t 
 
 // The run-length DIB as an uncompressed 8- or 4-bit DIB with the same colour
 // table. A run, literal or move that would leave the image ends the decoding
-// there; data that ends before the end-of-bitmap code gives none.
+// there; data that ends before the end-of-bitmap code, or a picture beyond
+// the size limit of QLDIBUTL, gives none (the latter before allocating).
 TQLDIB ExpandRLE(const TQLDIB& DIB);
+
+// A valid DIB without run-length data: expanded when it has them, else as is.
+TQLDIB UncompressedDIB(const TQLDIB& DIB);

@@ -26,14 +26,16 @@ bool KnownFormat(const TQLBitmapInfoHeader& H) {
   }
 }
 
-// Largest image this unit makes: the size of every block stays in 31 bits.
-constexpr uint64_t MaxImageSize = 0x7FFFFFF0u;
-
 }  // namespace
 
 uint64_t DIBRowSize(int64_t Width, unsigned BitCount) {
   if (Width <= 0) return 0;
   return (uint64_t(Width) * BitCount + 31) / 32 * 4;
+}
+
+bool DIBSizeAccepted(int64_t Width, int64_t Height, unsigned BitCount) {
+  return Width > 0 && Height > 0 && Width <= kMaxPictureSide && Height <= kMaxPictureSide &&
+         DIBRowSize(Width, BitCount) * uint64_t(Height) <= kMaxPictureBytes;
 }
 
 TQLBitmapInfoHeader DIBHeader(const TQLDIB& DIB) {
@@ -83,9 +85,8 @@ size_t DIBPixelOffset(const TQLBitmapInfoHeader& H) { return DIBHeaderSize + DIB
 bool DIBValid(const TQLDIB& DIB) {
   if (DIB.size() < DIBHeaderSize) return false;
   TQLBitmapInfoHeader h = DIBHeader(DIB);
-  if (h.Size != DIBHeaderSize || h.Width <= 0 || h.Height <= 0 || !KnownFormat(h)) return false;
+  if (h.Size != DIBHeaderSize || !DIBSizeAccepted(h.Width, h.Height, h.BitCount) || !KnownFormat(h)) return false;
   if (h.BitCount <= 8 ? h.ColorsUsed == 0 || h.ColorsUsed > (1u << h.BitCount) : h.ColorsUsed != 0) return false;
-  if (DIBRowSize(h.Width, h.BitCount) * uint64_t(h.Height) > MaxImageSize) return false;
   uint64_t image = DIBImageSize(h);
   if (DIB.size() < DIBPixelOffset(h) + image) return false;
   if (h.Compression != dibRLE8 && h.Compression != dibRLE4) return true;
@@ -146,24 +147,19 @@ TQLRGB TQLPixelReader::At(int32_t X, int32_t Y) const {
 
 namespace {
 
-TQLDIB Uncompressed(const TQLDIB& DIB) {
-  if (!DIBValid(DIB)) return {};
-  uint32_t compression = DIBHeader(DIB).Compression;
-  return compression == dibRLE8 || compression == dibRLE4 ? ExpandRLE(DIB) : DIB;
-}
-
 // A DIB of the same size at BitCount bits, every pixel written by Put.
 template <typename PutPixel>
 TQLDIB Convert(const TQLDIB& DIB, uint16_t BitCount, uint32_t Compression, PutPixel Put) {
-  TQLDIB source = Uncompressed(DIB);
+  if (!DIBValid(DIB)) return {};
+  TQLBitmapInfoHeader h = DIBHeader(DIB);
+  if (!DIBSizeAccepted(h.Width, h.Height, BitCount)) return {};
+  TQLDIB source = UncompressedDIB(DIB);
   if (source.empty()) return {};
-  TQLBitmapInfoHeader h = DIBHeader(source);
   TQLBitmapInfoHeader out;
   out.Width = h.Width;
   out.Height = h.Height;
   out.BitCount = BitCount;
   out.Compression = Compression;
-  if (DIBRowSize(out.Width, BitCount) * uint64_t(out.Height) > MaxImageSize) return {};
   TQLDIB result = NewDIB(out);
   TQLPixelReader reader(source);
   uint64_t rowSize = DIBRowSize(out.Width, BitCount);
@@ -263,7 +259,7 @@ bool ReadInfoHeader(TQLTurboStream& S, TQLBitmapFile& F) {
 // Header values against each other and against the stream.
 bool Plausible(TQLBitmapFile& F) {
   TQLBitmapInfoHeader& h = F.Info;
-  if (h.Width <= 0 || h.Height <= 0 || !KnownFormat(h)) return false;
+  if (!DIBSizeAccepted(h.Width, h.Height, h.BitCount) || !KnownFormat(h)) return false;
   if (F.HeaderSize == 12 && h.Compression != dibRGB) return false;
   h.Planes = 1;
   h.XPelsPerMeter = h.YPelsPerMeter = 0;
@@ -271,7 +267,6 @@ bool Plausible(TQLBitmapFile& F) {
   if (h.BitCount > 8) h.ColorsUsed = 0;
   else if (h.ColorsUsed == 0) h.ColorsUsed = 1u << h.BitCount;
   else if (h.ColorsUsed > (1u << h.BitCount)) return false;
-  if (DIBRowSize(h.Width, h.BitCount) * uint64_t(h.Height) > MaxImageSize) return false;
   size_t masks = F.HeaderSize <= 40 ? DIBMaskSize(h) : 0;
   uint64_t tableEnd = F.TableOffset + uint64_t(h.ColorsUsed) * F.TableEntry + masks;
   if (tableEnd > F.PixelOffset || F.PixelOffset > F.StreamSize) return false;

@@ -10,6 +10,14 @@
 //
 // Portable. The block is a TQLDIB owned by whoever holds it; an empty TQLDIB
 // means "none". Every function checks the block before it reads it.
+//
+// Picture size limit: no picture is larger than 16,384 pixels a side or
+// 64 MiB decoded (its uncompressed rows at its own depth), far beyond any
+// picture the setup shows. The loader refuses larger pictures, and the
+// run-length expansion, the conversions and the colour reduction refuse to
+// make one, each before allocating anything; so memory and time stay
+// proportional to the input plus the accepted picture, whatever a header
+// declares.
 #pragma once
 
 #include <cstddef>
@@ -36,8 +44,14 @@ struct TQLRGB {
   uint8_t R = 0, G = 0, B = 0;
 };
 
+constexpr int32_t kMaxPictureSide = 16384;
+constexpr uint64_t kMaxPictureBytes = 64u << 20;
+
 // Row size in bytes: Width × BitCount bits rounded up to 32 bits.
 uint64_t DIBRowSize(int64_t Width, unsigned BitCount);
+
+// True when a Width × Height picture of BitCount bits is within the limit.
+bool DIBSizeAccepted(int64_t Width, int64_t Height, unsigned BitCount);
 
 // The header of a block (the block must be at least 40 bytes).
 TQLBitmapInfoHeader DIBHeader(const TQLDIB& DIB);

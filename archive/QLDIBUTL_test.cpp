@@ -230,6 +230,24 @@ TEST(DIBLoader, MalformedFilesAreRefused) {
   EXPECT_TRUE(Load(huge).empty());
 }
 
+TEST(DIBLoader, PicturesBeyondTheSizeLimitAreRefused) {
+  // Run-length files declare any size in a few bytes: up to 16,384 pixels a
+  // side and 64 MiB decoded they load, beyond that they are refused.
+  const std::vector<uint8_t> end = {0, 1};
+  auto rle8 = [&](int32_t W, int32_t H) { return Load(BitmapFile(InfoHeader(W, H, 8, 1, 2), Palette(2, 4), end)); };
+  TQLDIB edge = rle8(8192, 8192);
+  ASSERT_FALSE(edge.empty());
+  EXPECT_FALSE(rle8(16384, 4).empty());
+  EXPECT_TRUE(rle8(16385, 1).empty());
+  EXPECT_TRUE(rle8(8192, 8193).empty());
+  EXPECT_TRUE(rle8(46340, 46340).empty());
+  EXPECT_TRUE(rle8(83886086, 4).empty());
+  EXPECT_TRUE(Load(BitmapFile(InfoHeader(4, 16449539, 4, 2, 2), Palette(2, 4), end)).empty());
+  // A conversion whose result would pass the limit makes none.
+  EXPECT_TRUE(ConvertDIBTo24(edge).empty());
+  EXPECT_FALSE(ConvertDIBTo24(rle8(16384, 4)).empty());
+}
+
 TEST(DIBLoader, RunLengthDataIsCheckedAndKeptAsStored) {
   const std::vector<uint8_t> rle = {3, 7, 0, 0, 0, 3, 1, 2, 3, 0, 0, 1};  // 3 x 2
   TQLDIB d = Load(BitmapFile(InfoHeader(3, 2, 8, 1, 8, uint32_t(rle.size())), Palette(8, 4), rle));

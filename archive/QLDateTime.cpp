@@ -1,5 +1,6 @@
 #include "archive/QLDateTime.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -42,14 +43,14 @@ void CivilFromDays(long z, int& y, int& m, int& d) {
 TQLDateFields DecodeDateTime(TDateTime D) {
   TQLDateFields f;
   if (!std::isfinite(D) || std::fabs(D) > 3.0e6) return f;
-  // Negative values count whole days backwards but the time forwards.
+  // The integral part is the day (negative values count days backwards);
+  // the absolute value of the fraction is the time of day, which counts
+  // forwards on either side. The time is rounded to the millisecond within
+  // its own day: a fraction just short of 1 is 23:59:59.999, never the start
+  // of a neighbouring day.
   double whole = std::trunc(D);
   long days = long(whole);
-  long ms = std::lround(std::fabs(D - whole) * kMsPerDay);
-  if (ms >= kMsPerDay) {
-    ms -= kMsPerDay;
-    days += D < 0 ? -1 : 1;
-  }
+  long ms = std::min(std::lround(std::fabs(D - whole) * kMsPerDay), kMsPerDay - 1);
   CivilFromDays(days, f.Year, f.Month, f.Day);
   f.Hour = int(ms / 3600000L);
   f.Minute = int(ms / 60000L % 60);

@@ -13,7 +13,9 @@ struct TQLDateFields {
   int Hour = 0, Minute = 0, Second = 0, Millisecond = 0;
 };
 
-// Calendar fields of D (proleptic Gregorian), rounded to the millisecond.
+// Calendar fields of D (proleptic Gregorian): the day of its integral part
+// and the time of day of the absolute value of its fraction, rounded to the
+// millisecond without leaving that day.
 TQLDateFields DecodeDateTime(TDateTime D);
 
 // The date-time of the fields; false when a field is out of range.

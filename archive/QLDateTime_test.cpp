@@ -22,6 +22,22 @@ TEST(DateTime, DecodesKnownDays) {
   EXPECT_EQ(23, f.Hour);
 }
 
+TEST(DateTime, NegativeValuesStayOnTheirDay) {
+  // Before 1899-12-30 the integral part is the day and the fraction's
+  // absolute value the time: -1.25 is 1899-12-29 06:00.
+  TQLDateFields f = DecodeDateTime(-1.25);
+  EXPECT_EQ(29, f.Day);
+  EXPECT_EQ(6, f.Hour);
+  // A time that rounds up to midnight stays at the end of its own day.
+  for (TDateTime d : {-1.9999999999, 1.9999999999}) {
+    f = DecodeDateTime(d);
+    EXPECT_EQ(d < 0 ? 29 : 31, f.Day) << d;
+    EXPECT_EQ(23, f.Hour) << d;
+    EXPECT_EQ(59, f.Second) << d;
+    EXPECT_EQ(999, f.Millisecond) << d;
+  }
+}
+
 TEST(DateTime, EncodeRoundTripsAndRefusesBadFields) {
   TQLDateFields f{2024, 2, 29, 13, 5, 59, 250};
   TDateTime d = 0;

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Runs every test: the host build's natively, then the Windows build's under
-# Wine with a fresh prefix and a virtual display. Installs what is missing
-# and builds first. Run as root.
+# Runs every test: the host build's natively, the fuzz corpus through the
+# fuzz targets, then the Windows build's under Wine with a fresh prefix and a
+# virtual display. Installs what is missing and builds first. Run as root.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QL_BUILD_DIR:-$root/build}
 build_win=${QL_BUILD_WIN_DIR:-$root/build-win}
+build_fuzz=${QL_BUILD_FUZZ_DIR:-$root/build-fuzz}
 
 bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/build.sh"
@@ -16,6 +17,12 @@ export TZ=${TZ:-America/New_York}
 
 echo "== host tests"
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+
+# Every checked-in fuzz input, once through every fuzz target, under the
+# address and undefined-behaviour sanitizers: a crash or a report fails.
+echo "== fuzz corpus replay"
+bash "$root/scripts/build-fuzz.sh"
+ctest --test-dir "$build_fuzz" -L fuzz --output-on-failure -j "$(nproc)"
 
 echo "== Windows tests under Wine"
 source "$root/scripts/wine-session.sh"
