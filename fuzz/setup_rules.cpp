@@ -1,8 +1,8 @@
 // Fuzz target: the command-line and configuration rules. The input is split
 // at zero bytes into arguments; the last one also serves as the program path
-// and the first as the configuration value, folder text and window title,
-// and the first 16 bytes as the free space and the size of the disk-space
-// question.
+// and the first as the configuration value, folder text, window title and
+// whole command line, and the first 16 bytes as the free space and the size
+// of the disk-space question.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "app/QLSetupOptions.h"
 #include "app/QLSetupRules.h"
+#include "app/QLSilentAnswers.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   std::vector<std::string> args(1);
@@ -29,6 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   std::string root = FolderRoot(args[0]);
   if (!root.empty() && root.back() != '\\') std::abort();
   IsBrowserWindow(args[0], path);
+  // A folder the options accept names at least a drive root.
+  const TQLSetupOptions options = ParseSetupOptions(args, args[0]);
+  if (IsUsableInstallFolder(options.Folder) && options.Folder.size() < 3) std::abort();
+  SilentAnswer({args[0], TMsgDlgType(Size % 4), TMsgDlgButtons(Size), "", false});
   if (Size >= 16) {
     int64_t free = 0, needed = 0;
     std::memcpy(&free, Data, 8);
