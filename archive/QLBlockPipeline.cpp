@@ -1,6 +1,6 @@
 #include "archive/QLBlockPipeline.h"
 
-#include <chrono>
+#include <mutex>
 #include <system_error>
 #include <utility>
 
@@ -9,7 +9,7 @@ namespace {
 // Raised through a job's sink once nobody waits for the job any more.
 struct TJobAbandoned {};
 
-constexpr std::chrono::milliseconds kWaitSlice(100);
+constexpr int32_t kWaitSliceMs = 100;
 
 }  // namespace
 
@@ -19,7 +19,7 @@ public:
   TSink(TQLBlockPipeline& Owner, TJob& Job, int32_t Worker) : FOwner(Owner), FJob(Job), FWorker(Worker) {}
   ~TSink() override {
     if (!FBlock) return;
-    std::lock_guard<std::mutex> lock(FOwner.FLock);
+    std::lock_guard<TQLSyncLock> lock(FOwner.FLock);
     FOwner.GiveBack({FBlock, 0, FWorker});
   }
   uint8_t* Data() override {
@@ -55,10 +55,10 @@ TQLBlockPipeline::~TQLBlockPipeline() { Stop(); }
 
 void TQLBlockPipeline::Stop() {
   {
-    std::lock_guard<std::mutex> lock(FLock);
+    std::lock_guard<TQLSyncLock> lock(FLock);
     FStopping = true;
   }
-  FWorkersWake.notify_all();
+  FWorkersWake.NotifyAll();
   for (std::thread& t : FThreads) t.join();
   FThreads.clear();
 }
@@ -67,13 +67,13 @@ void TQLBlockPipeline::Post(TWork Work) {
   auto job = std::make_shared<TJob>();
   job->Work = std::move(Work);
   {
-    std::lock_guard<std::mutex> lock(FLock);
+    std::lock_guard<TQLSyncLock> lock(FLock);
     FJobs.push_back(std::move(job));
   }
-  FWorkersWake.notify_one();
+  FWorkersWake.NotifyOne();
 }
 
-std::shared_ptr<TQLBlockPipeline::TJob> TQLBlockPipeline::ClaimJob(std::unique_lock<std::mutex>& Lock) {
+std::shared_ptr<TQLBlockPipeline::TJob> TQLBlockPipeline::ClaimJob() {
   for (;;) {
     if (FStopping) return nullptr;
     for (const std::shared_ptr<TJob>& job : FJobs)
@@ -81,13 +81,13 @@ std::shared_ptr<TQLBlockPipeline::TJob> TQLBlockPipeline::ClaimJob(std::unique_l
         job->Claimed = true;
         return job;
       }
-    FWorkersWake.wait(Lock);
+    FWorkersWake.Wait(FLock);
   }
 }
 
 void TQLBlockPipeline::WorkerLoop(int32_t Worker) {
-  std::unique_lock<std::mutex> lock(FLock);
-  while (std::shared_ptr<TJob> job = ClaimJob(lock)) {
+  std::unique_lock<TQLSyncLock> lock(FLock);
+  while (std::shared_ptr<TJob> job = ClaimJob()) {
     lock.unlock();
     std::exception_ptr error;
     try {
@@ -100,29 +100,29 @@ void TQLBlockPipeline::WorkerLoop(int32_t Worker) {
     lock.lock();
     job->Error = error;
     job->Done = true;
-    FConsumerWake.notify_all();
+    FConsumerWake.NotifyAll();
   }
 }
 
 uint8_t* TQLBlockPipeline::TakeBlock(TJob& Job, int32_t Worker) {
-  std::unique_lock<std::mutex> lock(FLock);
+  std::unique_lock<TQLSyncLock> lock(FLock);
   for (;;) {
     if (FStopping || Job.Dropped) throw TJobAbandoned{};
     if (uint8_t* block = FPools[size_t(Worker)]->Take()) return block;
-    FWorkersWake.wait(lock);
+    FWorkersWake.Wait(FLock);
   }
 }
 
 void TQLBlockPipeline::HandOver(TJob& Job, TBlock Block) {
   {
-    std::lock_guard<std::mutex> lock(FLock);
+    std::lock_guard<TQLSyncLock> lock(FLock);
     if (FStopping || Job.Dropped) {
       GiveBack(Block);
       throw TJobAbandoned{};
     }
     Job.Ready.push_back(Block);
   }
-  FConsumerWake.notify_all();
+  FConsumerWake.NotifyAll();
 }
 
 void TQLBlockPipeline::GiveBack(const TBlock& Block) {
@@ -130,10 +130,10 @@ void TQLBlockPipeline::GiveBack(const TBlock& Block) {
 }
 
 int32_t TQLBlockPipeline::NextBlock(const uint8_t*& Data, const std::function<void()>& WhileWaiting) {
-  std::unique_lock<std::mutex> lock(FLock);
+  std::unique_lock<TQLSyncLock> lock(FLock);
   GiveBack(FCurrent);
   FCurrent = {nullptr, 0, -1};
-  FWorkersWake.notify_all();
+  FWorkersWake.NotifyAll();
   if (FJobs.empty()) return 0;
   TJob& job = *FJobs.front();
   for (;;) {
@@ -147,7 +147,7 @@ int32_t TQLBlockPipeline::NextBlock(const uint8_t*& Data, const std::function<vo
       if (job.Error) std::rethrow_exception(std::exchange(job.Error, nullptr));
       return 0;
     }
-    if (FConsumerWake.wait_for(lock, kWaitSlice) == std::cv_status::timeout && WhileWaiting) {
+    if (!FConsumerWake.WaitFor(FLock, kWaitSliceMs) && WhileWaiting) {
       lock.unlock();
       WhileWaiting();
       lock.lock();
@@ -157,7 +157,7 @@ int32_t TQLBlockPipeline::NextBlock(const uint8_t*& Data, const std::function<vo
 
 void TQLBlockPipeline::EndHead() {
   {
-    std::lock_guard<std::mutex> lock(FLock);
+    std::lock_guard<TQLSyncLock> lock(FLock);
     GiveBack(FCurrent);
     FCurrent = {nullptr, 0, -1};
     if (!FJobs.empty()) {
@@ -168,5 +168,5 @@ void TQLBlockPipeline::EndHead() {
       FJobs.pop_front();
     }
   }
-  FWorkersWake.notify_all();
+  FWorkersWake.NotifyAll();
 }

@@ -6,17 +6,16 @@
 // stops the work in progress and joins them. Only one thread consumes.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <exception>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "archive/QLBlockPool.h"
+#include "archive/QLSync.h"
 
 // Where a job puts its bytes: fill Data() up to Capacity(), then Emit the
 // count filled. Both may raise to end a job that nobody waits for any more;
@@ -73,14 +72,14 @@ private:
   class TSink;
 
   void WorkerLoop(int32_t Worker);
-  std::shared_ptr<TJob> ClaimJob(std::unique_lock<std::mutex>& Lock);
+  std::shared_ptr<TJob> ClaimJob();  // with the lock held
   uint8_t* TakeBlock(TJob& Job, int32_t Worker);
   void HandOver(TJob& Job, TBlock Block);
   void GiveBack(const TBlock& Block);  // with the lock held
   void Stop();
 
-  std::mutex FLock;
-  std::condition_variable FWorkersWake, FConsumerWake;
+  TQLSyncLock FLock;
+  TQLSyncCondition FWorkersWake, FConsumerWake;
   std::vector<std::unique_ptr<TQLBlockPool>> FPools;
   std::deque<std::shared_ptr<TJob>> FJobs;  // oldest first
   TBlock FCurrent{nullptr, 0, -1};          // the block the consumer holds

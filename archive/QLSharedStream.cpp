@@ -1,13 +1,15 @@
 #include "archive/QLSharedStream.h"
 
+#include <mutex>
+
 void TQLSharedStream::ReadAt(int32_t Offset, void* Buffer, int32_t Count) {
-  std::lock_guard<std::mutex> lock(FLock);
+  std::lock_guard<TQLSyncLock> lock(FLock);
   FStream.Seek(Offset, 0);
   FStream.ReadBuffer(Buffer, Count);
 }
 
 TQLCatEntry TQLSharedStream::ReadEntryAt(int32_t Offset, int32_t& DataStart) {
-  std::lock_guard<std::mutex> lock(FLock);
+  std::lock_guard<TQLSyncLock> lock(FLock);
   FStream.Seek(Offset, 0);
   TQLCatEntry entry = ReadEntryHeader(FStream);
   DataStart = FStream.GetPosition();

@@ -4,9 +4,9 @@
 #pragma once
 
 #include <cstdint>
-#include <mutex>
 
 #include "archive/QLCatDec.h"
+#include "archive/QLSync.h"
 #include "archive/QLTurboStream.h"
 
 class TQLSharedStream {
@@ -21,7 +21,7 @@ public:
 
 private:
   TQLTurboStream& FStream;
-  std::mutex FLock;
+  TQLSyncLock FLock;
 };
 
 // The bytes [Start, Start + Length) of a shared stream as a stream of its
