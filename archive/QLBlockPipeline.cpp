@@ -42,8 +42,10 @@ private:
 };
 
 TQLBlockPipeline::TQLBlockPipeline(const TQLPipelineShape& Shape) {
-  for (int32_t w = 0; w < Shape.Workers; ++w)
+  for (int32_t w = 0; w < Shape.Workers; ++w) {
     FPools.push_back(std::make_unique<TQLBlockPool>(Shape.BlocksPerWorker, Shape.BlockSize));
+    FBlockFreed.push_back(std::make_unique<TQLSyncCondition>());
+  }
   try {
     for (int32_t w = 0; w < Shape.Workers; ++w) FThreads.emplace_back(&TQLBlockPipeline::WorkerLoop, this, w);
   } catch (const std::system_error&) {
@@ -57,8 +59,9 @@ void TQLBlockPipeline::Stop() {
   {
     std::lock_guard<TQLSyncLock> lock(FLock);
     FStopping = true;
+    FJobPosted.NotifyAll();
+    for (const auto& freed : FBlockFreed) freed->NotifyAll();
   }
-  FWorkersWake.NotifyAll();
   for (std::thread& t : FThreads) t.join();
   FThreads.clear();
 }
@@ -66,28 +69,26 @@ void TQLBlockPipeline::Stop() {
 void TQLBlockPipeline::Post(TWork Work) {
   auto job = std::make_shared<TJob>();
   job->Work = std::move(Work);
-  {
-    std::lock_guard<TQLSyncLock> lock(FLock);
-    FJobs.push_back(std::move(job));
-  }
-  FWorkersWake.NotifyOne();
+  std::lock_guard<TQLSyncLock> lock(FLock);
+  FJobs.push_back(std::move(job));
+  FJobPosted.NotifyOne();
 }
 
-std::shared_ptr<TQLBlockPipeline::TJob> TQLBlockPipeline::ClaimJob() {
+std::shared_ptr<TQLBlockPipeline::TJob> TQLBlockPipeline::ClaimJob(int32_t Worker) {
   for (;;) {
     if (FStopping) return nullptr;
     for (const std::shared_ptr<TJob>& job : FJobs)
-      if (!job->Claimed) {
-        job->Claimed = true;
+      if (job->Worker < 0) {
+        job->Worker = Worker;
         return job;
       }
-    FWorkersWake.Wait(FLock);
+    FJobPosted.Wait(FLock);
   }
 }
 
 void TQLBlockPipeline::WorkerLoop(int32_t Worker) {
   std::unique_lock<TQLSyncLock> lock(FLock);
-  while (std::shared_ptr<TJob> job = ClaimJob()) {
+  while (std::shared_ptr<TJob> job = ClaimJob(Worker)) {
     lock.unlock();
     std::exception_ptr error;
     try {
@@ -100,7 +101,7 @@ void TQLBlockPipeline::WorkerLoop(int32_t Worker) {
     lock.lock();
     job->Error = error;
     job->Done = true;
-    FConsumerWake.NotifyAll();
+    WakeConsumerFor(*job);
   }
 }
 
@@ -109,31 +110,34 @@ uint8_t* TQLBlockPipeline::TakeBlock(TJob& Job, int32_t Worker) {
   for (;;) {
     if (FStopping || Job.Dropped) throw TJobAbandoned{};
     if (uint8_t* block = FPools[size_t(Worker)]->Take()) return block;
-    FWorkersWake.Wait(FLock);
+    FBlockFreed[size_t(Worker)]->Wait(FLock);
   }
 }
 
 void TQLBlockPipeline::HandOver(TJob& Job, TBlock Block) {
-  {
-    std::lock_guard<TQLSyncLock> lock(FLock);
-    if (FStopping || Job.Dropped) {
-      GiveBack(Block);
-      throw TJobAbandoned{};
-    }
-    Job.Ready.push_back(Block);
+  std::lock_guard<TQLSyncLock> lock(FLock);
+  if (FStopping || Job.Dropped) {
+    GiveBack(Block);
+    throw TJobAbandoned{};
   }
-  FConsumerWake.NotifyAll();
+  Job.Ready.push_back(Block);
+  WakeConsumerFor(Job);
 }
 
 void TQLBlockPipeline::GiveBack(const TBlock& Block) {
-  if (Block.Data) FPools[size_t(Block.Worker)]->Give(Block.Data);
+  if (!Block.Data) return;
+  FPools[size_t(Block.Worker)]->Give(Block.Data);
+  FBlockFreed[size_t(Block.Worker)]->NotifyOne();
+}
+
+void TQLBlockPipeline::WakeConsumerFor(const TJob& Job) {
+  if (FConsumerWaiting && !FJobs.empty() && FJobs.front().get() == &Job) FConsumerWake.NotifyOne();
 }
 
 int32_t TQLBlockPipeline::NextBlock(const uint8_t*& Data, const std::function<void()>& WhileWaiting) {
   std::unique_lock<TQLSyncLock> lock(FLock);
   GiveBack(FCurrent);
   FCurrent = {nullptr, 0, -1};
-  FWorkersWake.NotifyAll();
   if (FJobs.empty()) return 0;
   TJob& job = *FJobs.front();
   for (;;) {
@@ -147,7 +151,10 @@ int32_t TQLBlockPipeline::NextBlock(const uint8_t*& Data, const std::function<vo
       if (job.Error) std::rethrow_exception(std::exchange(job.Error, nullptr));
       return 0;
     }
-    if (!FConsumerWake.WaitFor(FLock, kWaitSliceMs) && WhileWaiting) {
+    FConsumerWaiting = true;
+    bool woken = FConsumerWake.WaitFor(FLock, kWaitSliceMs);
+    FConsumerWaiting = false;
+    if (!woken && WhileWaiting) {
       lock.unlock();
       WhileWaiting();
       lock.lock();
@@ -156,17 +163,14 @@ int32_t TQLBlockPipeline::NextBlock(const uint8_t*& Data, const std::function<vo
 }
 
 void TQLBlockPipeline::EndHead() {
-  {
-    std::lock_guard<TQLSyncLock> lock(FLock);
-    GiveBack(FCurrent);
-    FCurrent = {nullptr, 0, -1};
-    if (!FJobs.empty()) {
-      TJob& job = *FJobs.front();
-      job.Dropped = true;
-      for (const TBlock& b : job.Ready) GiveBack(b);
-      job.Ready.clear();
-      FJobs.pop_front();
-    }
-  }
-  FWorkersWake.NotifyAll();
+  std::lock_guard<TQLSyncLock> lock(FLock);
+  GiveBack(FCurrent);
+  FCurrent = {nullptr, 0, -1};
+  if (FJobs.empty()) return;
+  TJob& job = *FJobs.front();
+  job.Dropped = true;
+  for (const TBlock& b : job.Ready) GiveBack(b);
+  job.Ready.clear();
+  if (!job.Done && job.Worker >= 0) FBlockFreed[size_t(job.Worker)]->NotifyAll();  // to see the drop
+  FJobs.pop_front();
 }

@@ -66,20 +66,27 @@ private:
   struct TJob {
     TWork Work;
     std::deque<TBlock> Ready;
-    bool Claimed = false, Done = false, Dropped = false;
+    int32_t Worker = -1;  // -1 until a worker claims the job
+    bool Done = false, Dropped = false;
     std::exception_ptr Error;
   };
   class TSink;
 
   void WorkerLoop(int32_t Worker);
-  std::shared_ptr<TJob> ClaimJob();  // with the lock held
+  std::shared_ptr<TJob> ClaimJob(int32_t Worker);  // with the lock held
   uint8_t* TakeBlock(TJob& Job, int32_t Worker);
   void HandOver(TJob& Job, TBlock Block);
-  void GiveBack(const TBlock& Block);  // with the lock held
+  // These three with the lock held.
+  void GiveBack(const TBlock& Block);
+  void WakeConsumerFor(const TJob& Job);
   void Stop();
 
+  // Each thread is woken only for what it waits for: a worker for a job or
+  // for a block of its own pool, the consumer for news of the oldest job.
   TQLSyncLock FLock;
-  TQLSyncCondition FWorkersWake, FConsumerWake;
+  TQLSyncCondition FJobPosted, FConsumerWake;
+  std::vector<std::unique_ptr<TQLSyncCondition>> FBlockFreed;  // one per worker
+  bool FConsumerWaiting = false;
   std::vector<std::unique_ptr<TQLBlockPool>> FPools;
   std::deque<std::shared_ptr<TJob>> FJobs;  // oldest first
   TBlock FCurrent{nullptr, 0, -1};          // the block the consumer holds

@@ -15,7 +15,7 @@ namespace {
 
 constexpr int32_t kPiece = 32768;
 constexpr int32_t kMaxDecoders = 16;
-constexpr int32_t kBlocksPerDecoder = 4;
+constexpr int32_t kBlocksPerDecoder = 8;
 
 void Report(const TQLExtractContext& C, int32_t Position, int32_t Max, bool Overall) {
   if (C.OnProgress) C.OnProgress(Position, Max, Overall);

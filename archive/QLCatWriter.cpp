@@ -19,7 +19,7 @@ namespace {
 
 constexpr size_t kPiece = 65536;
 constexpr int32_t kBlockSize = 262144;
-constexpr int32_t kBlocksPerThread = 4;
+constexpr int32_t kBlocksPerThread = 32;
 
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
