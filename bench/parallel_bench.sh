@@ -17,7 +17,7 @@ qlcat_exe="$build_win/tools/qlcat.exe"
 if [ -f "$qlcat_exe" ] && command -v wine >/dev/null; then
   export WINEPREFIX="$out/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   [ -d "$WINEPREFIX" ] || wineboot -i >/dev/null 2>&1 || true
-  wineserver -p
+  wineserver -p 2>/dev/null || true  # 2 when one already serves this prefix
   trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 else
   qlcat_exe=""
