@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "archive/QLMemoryStream.h"
+#include "archive/QLThreadCount.h"
 #include "shell/QLWinHandles.h"
 #include "tests/support/ArchiveBuilder.h"
 #include "tests/support/DialogScript.h"
@@ -53,7 +54,11 @@ TQLDateFields LocalWriteTime(const std::string& Path) {
 
 class WindowsExtraction : public ::testing::Test {
 protected:
-  void SetUp() override { SuppressCreateErrors = false; }
+  void SetUp() override {
+    SuppressCreateErrors = false;
+    SetExtractThreadCount(QL_TEST_EXTRACT_THREADS);
+  }
+  void TearDown() override { SetExtractThreadCount(0); }
   TTempFolder Dir;
   std::string Dest() const { return Dir / "out"; }
   std::string Target(const std::string& Name) const { return Dest() + "\\" + Name; }

@@ -3,6 +3,9 @@
 // and per-file notifications. Portable: the disk and the user are reached
 // through the two interfaces below, which the Windows layer (QLCatDiskWin)
 // and the host tool implement. Paths use backslashes, as the archive does.
+// Entries are decoded ahead on ExtractThreadCount() threads (QLThreadCount)
+// into a fixed set of blocks; the disk, the prompts and every handler are
+// reached only from the calling thread, in the archive's order.
 #pragma once
 
 #include <cstdint>

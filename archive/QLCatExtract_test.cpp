@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <tuple>
 
 #include "archive/QLCatDiskHost.h"
 #include "archive/QLMemoryStream.h"
+#include "archive/QLThreadCount.h"
 #include "tests/support/ArchiveBuilder.h"
 #include "tests/support/TempFolder.h"
 
@@ -54,7 +56,11 @@ struct TRun {
 
 class Extraction : public ::testing::Test {
 protected:
-  void SetUp() override { SuppressCreateErrors = false; }
+  void SetUp() override {
+    SuppressCreateErrors = false;
+    SetExtractThreadCount(QL_TEST_EXTRACT_THREADS);
+  }
+  void TearDown() override { SetExtractThreadCount(0); }
   TTempFolder Dir;
   std::string Dest() const { return Dir / "out"; }
   std::string Shown(const std::string& Name) const { return Dest() + "\\" + Name; }
@@ -222,6 +228,118 @@ TEST_F(Extraction, ExistingFilesAreReplaced) {
   TRun run;
   ASSERT_TRUE(run.Extract(BuildArchive(Sample()), Dest()));
   EXPECT_EQ("read me\r\n", ReadTextFile(HostPath(Shown("README.TXT"))));
+}
+
+struct TStopped {};  // raised by a handler, outside what the extraction absorbs
+
+// Every report, notification and prompt of one run, in the order they came.
+struct TLoggedRun {
+  TQLHostDisk Disk;
+  TScriptedPrompts Prompts;
+  std::vector<std::string> Log;
+  bool ThrowOnReport = false;
+
+  bool Extract(const std::vector<uint8_t>& Bytes, const std::string& Dest) {
+    class TLoggingPrompts : public TQLExtractPrompts {
+    public:
+      TLoggingPrompts(TLoggedRun& Run) : FRun(Run) {}
+      TQLInUseAnswer AskCannotExtract(const std::string& Text) override {
+        FRun.Log.push_back("ask " + Text);
+        return FRun.Prompts.AskCannotExtract(Text);
+      }
+      bool AskCannotCreate(const std::string& Text) override {
+        FRun.Log.push_back("ask " + Text);
+        return FRun.Prompts.AskCannotCreate(Text);
+      }
+
+    private:
+      TLoggedRun& FRun;
+    } prompts(*this);
+    TQLMemoryStream stream;
+    stream.Attach(Bytes.data(), int32_t(Bytes.size()));
+    TQLExtractContext context{Disk, prompts,
+                              [this](int32_t p, int32_t m, bool o) {
+                                Log.push_back((o ? "overall " : "entry ") + std::to_string(p) + "/" +
+                                              std::to_string(m));
+                                if (ThrowOnReport && !o && p > 1000000) throw TStopped{};
+                              },
+                              ""};
+    return ExtractArchive(Dest, stream,
+                          [this](const std::string& n, int32_t s, TDateTime) {
+                            Log.push_back("extracted " + n + " " + std::to_string(s));
+                          },
+                          context, ArchiveIdentifier);
+  }
+};
+
+// Mixed entries: large ones that take many blocks, small ones, an empty
+// one, one whose data fail to decode and one held by a folder in its way.
+TTestArchive Mixed() {
+  TTestArchive a;
+  uint32_t x = 7;
+  for (int i = 0; i < 24; ++i) {
+    std::string content;
+    size_t size = i % 4 == 0 ? 1500000 + size_t(i) * 1000 : size_t(i) * 3001;
+    for (size_t k = 0; k < size; ++k) content += char(i % 2 ? (x = x * 1103515245u + 12345u) >> 24 : 'a' + k % 13);
+    a.Entries.push_back({"part" + std::to_string(i) + "\\f" + std::to_string(i) + ".bin", content});
+  }
+  std::string bad = ZlibCompress(a.Entries[9].Content);
+  bad[bad.size() / 2] ^= 0x5A;
+  a.Entries[9].Data = bad;
+  return a;
+}
+
+TEST_F(Extraction, SeveralDecodersGiveTheSameFilesReportsAndPromptsAsOne) {
+  TTestArchive a = Mixed();
+  std::vector<uint8_t> bytes = BuildArchive(a);
+  std::vector<std::string> logs[2];
+  const int32_t threads[2] = {1, 3};
+  for (int run = 0; run < 2; ++run) {
+    SetExtractThreadCount(threads[run]);
+    SuppressCreateErrors = false;
+    fs::remove_all(HostPath(Dest()));
+    fs::create_directories(HostPath(Dest() + "\\part13\\f13.bin"));  // a folder in the way
+    TLoggedRun r;
+    ASSERT_TRUE(r.Extract(bytes, Dest()));
+    for (size_t i = 0; i < a.Entries.size(); ++i)
+      if (i != 9 && i != 13) {
+        EXPECT_EQ(a.Entries[i].Content, ReadTextFile(HostPath(Shown(a.Entries[i].Name))));
+      }
+    logs[run] = r.Log;
+  }
+  EXPECT_EQ(2, std::count_if(logs[1].begin(), logs[1].end(), [](const std::string& e) { return e[0] == 'a'; }));
+  EXPECT_EQ(logs[0], logs[1]);
+}
+
+// A later entry's data fail to decode while an earlier, larger one is still
+// being written: its prompt comes only after everything of the earlier one.
+TEST_F(Extraction, APromptForALaterEntryWaitsForTheEarlierEntry) {
+  TTestArchive a;
+  std::string big;
+  for (int i = 0; i < 6000000; ++i) big += char('a' + i * 7 % 26);
+  std::string bad = ZlibCompress("later entry content");
+  bad[4] ^= 0x5A;
+  a.Entries = {{"big.bin", big}, {"later.bin", "later entry content"}};
+  a.Entries[1].Data = bad;
+  TLoggedRun r;
+  ASSERT_TRUE(r.Extract(BuildArchive(a), Dest()));
+  auto at = [&](const std::string& Event) { return std::find(r.Log.begin(), r.Log.end(), Event) - r.Log.begin(); };
+  const auto asked = at("ask File Cannt create:\r\r" + Shown("later.bin"));
+  ASSERT_LT(size_t(asked), r.Log.size());
+  EXPECT_LT(at("extracted " + Shown("big.bin") + " 6000000"), asked);
+  EXPECT_LT(at("overall 0/2"), asked);
+  EXPECT_LT(at("overall 1/2"), asked);  // the later entry's own reports up to its writing
+  EXPECT_EQ(int64_t(big.size()), int64_t(fs::file_size(HostPath(Shown("big.bin")))));
+}
+
+// A handler that raises in the middle of a large entry ends the extraction:
+// the decoders stop, the half-written file is removed, nothing later is written.
+TEST_F(Extraction, AFailureInTheMiddleStopsAndLeavesNoHalfFile) {
+  TTestArchive a = Mixed();
+  TLoggedRun r;
+  r.ThrowOnReport = true;
+  EXPECT_FALSE(r.Extract(BuildArchive(a), Dest()));
+  EXPECT_EQ(std::vector<std::string>{}, Files());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,13 @@ struct TQLCatWriteSummary {
 // directory entries.
 std::vector<TQLCatSource> CollectFolder(const std::string& Folder);
 
+// Called after each entry written: Done of Count entries.
+using TQLPackedProc = std::function<void(int32_t Done, int32_t Count)>;
+
 // Writes the archive to Out at its position (normally an empty stream).
-// Level is the zlib level, 0 to 9.
+// Level is the zlib level, 0 to 9. With Threads above 1 the files are
+// compressed on that many threads at once; the archive is the same byte for
+// byte, and memory stays within a fixed number of blocks per thread.
 TQLCatWriteSummary WriteArchive(TQLTurboStream& Out, const std::vector<TQLCatSource>& Sources, int Level);
+TQLCatWriteSummary WriteArchive(TQLTurboStream& Out, const std::vector<TQLCatSource>& Sources, int Level,
+                                int32_t Threads, const TQLPackedProc& OnPacked);

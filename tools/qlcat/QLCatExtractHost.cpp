@@ -33,10 +33,11 @@ private:
 
 }  // namespace
 
-bool ExtractArchiveToFolder(TQLTurboStream& Archive, const std::string& Dest, std::ostream& Out, std::ostream& Err) {
+bool ExtractArchiveToFolder(TQLTurboStream& Archive, const std::string& Dest, std::ostream& Out, std::ostream& Err,
+                            TQLCatProgressLine* Progress) {
   TQLHostDisk disk;
   TReportingPrompts prompts(Err);
-  TQLExtractContext context{disk, prompts, nullptr, ""};
+  TQLExtractContext context{disk, prompts, OverallProgress(Progress), ""};
   int32_t files = 0;
   bool ok = ExtractArchive(Dest, Archive, [&](const std::string&, int32_t, TDateTime) { ++files; }, context,
                            ArchiveIdentifier);

@@ -8,7 +8,8 @@
 #include "tools/qlcat/QLCatTool.h"
 #include "ui/QLDialogs.h"
 
-bool ExtractArchiveToFolder(TQLTurboStream& Archive, const std::string& Dest, std::ostream& Out, std::ostream& Err) {
+bool ExtractArchiveToFolder(TQLTurboStream& Archive, const std::string& Dest, std::ostream& Out, std::ostream& Err,
+                            TQLCatProgressLine* Progress) {
   bool prompted = false;
   SetDialogAnswerer([&](const TQLDialogRequest& R) -> uint16_t {
     std::string text = R.Text;
@@ -18,7 +19,8 @@ bool ExtractArchiveToFolder(TQLTurboStream& Archive, const std::string& Dest, st
     return (R.Buttons & mbCancel) ? mrCancel : mrOk;
   });
   int32_t files = 0;
-  bool ok = ExtractArchive(Dest, Archive, [&](const std::string&, int32_t, TDateTime) { ++files; }, "", nullptr,
+  bool ok = ExtractArchive(Dest, Archive, [&](const std::string&, int32_t, TDateTime) { ++files; }, "",
+                           OverallProgress(Progress),
                            ArchiveIdentifier);
   SetDialogAnswerer(nullptr);
   if (!ok && !prompted) Err << "qlcat: the archive is broken or belongs to another setup\n";

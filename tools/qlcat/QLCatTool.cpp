@@ -7,11 +7,14 @@
 #include "archive/QLCatFormat.h"
 #include "archive/QLCatWriter.h"
 #include "archive/QLFileStream.h"
+#include "archive/QLThreadCount.h"
+#include "tools/qlcat/QLCatProgressLine.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: qlcat pack DIR -o ARCHIVE [-l LEVEL] | list ARCHIVE | verify ARCHIVE | extract ARCHIVE DEST";
+    "usage: qlcat pack DIR -o ARCHIVE [-l LEVEL] [-j THREADS] | list ARCHIVE | verify ARCHIVE | "
+    "extract ARCHIVE DEST [-j THREADS]";
 
 struct TUsageError {
   std::string Text;
@@ -25,17 +28,27 @@ std::string DateText(TDateTime D) {
   return text;
 }
 
-int Pack(const std::vector<std::string>& A, std::ostream& Out) {
+// A number from Low to High, or the usage error Complaint.
+int NumberArgument(const std::string& Text, long Low, long High, const char* Complaint) {
+  char* end = nullptr;
+  long v = std::strtol(Text.c_str(), &end, 10);
+  if (Text.empty() || *end != '\0' || v < Low || v > High) throw TUsageError{Complaint};
+  return int(v);
+}
+
+int32_t ThreadsArgument(const std::string& Text) {
+  return NumberArgument(Text, 1, 64, "the number of threads must be 1 to 64");
+}
+
+int Pack(const std::vector<std::string>& A, std::ostream& Out, std::ostream& Err, bool Terminal) {
   std::string dir, archive;
   int level = 9;
+  int32_t threads = MachineThreadCount();
   for (size_t i = 1; i < A.size(); ++i) {
     if (A[i] == "-o" && i + 1 < A.size()) archive = A[++i];
-    else if (A[i] == "-l" && i + 1 < A.size()) {
-      char* end = nullptr;
-      long v = std::strtol(A[++i].c_str(), &end, 10);
-      if (*end != '\0' || v < 0 || v > 9) throw TUsageError{"compression level must be 0 to 9"};
-      level = int(v);
-    } else if (dir.empty() && A[i][0] != '-') dir = A[i];
+    else if (A[i] == "-l" && i + 1 < A.size()) level = NumberArgument(A[++i], 0, 9, "compression level must be 0 to 9");
+    else if (A[i] == "-j" && i + 1 < A.size()) threads = ThreadsArgument(A[++i]);
+    else if (dir.empty() && A[i][0] != '-') dir = A[i];
     else throw TUsageError{"unexpected argument: " + A[i]};
   }
   if (dir.empty() || archive.empty()) throw TUsageError{kUsage};
@@ -43,7 +56,8 @@ int Pack(const std::vector<std::string>& A, std::ostream& Out) {
   TQLFileStream out(archive, TQLFileStream::TMode::Create);
   TQLCatWriteSummary s;
   try {
-    s = WriteArchive(out, sources, level);
+    TQLCatProgressLine progress(Err, Terminal, "pack");
+    s = WriteArchive(out, sources, level, threads, [&](int32_t Done, int32_t Count) { progress.Show(Done, Count); });
     out.Close();
   } catch (...) {
     out.Close();
@@ -78,26 +92,38 @@ int Verify(TQLTurboStream& In, std::ostream& Out, std::ostream& Err) {
   return 0;
 }
 
-int Dispatch(const std::vector<std::string>& A, std::ostream& Out, std::ostream& Err) {
+int Extract(const std::vector<std::string>& A, std::ostream& Out, std::ostream& Err, bool Terminal) {
+  if (A.size() == 5 && A[3] == "-j") SetExtractThreadCount(ThreadsArgument(A[4]));
+  else if (A.size() != 3) throw TUsageError{kUsage};
+  TQLFileStream in(A[1], TQLFileStream::TMode::Read);
+  TQLCatProgressLine progress(Err, Terminal, "extract");
+  return ExtractArchiveToFolder(in, A[2], Out, Err, &progress) ? 0 : 1;
+}
+
+int Dispatch(const std::vector<std::string>& A, std::ostream& Out, std::ostream& Err, bool Terminal) {
   if (A.empty()) throw TUsageError{kUsage};
   const std::string& command = A[0];
-  if (command == "pack") return Pack(A, Out);
+  if (command == "pack") return Pack(A, Out, Err, Terminal);
   if ((command == "list" || command == "verify") && A.size() == 2) {
     TQLFileStream in(A[1], TQLFileStream::TMode::Read);
     return command == "list" ? List(in, Out, Err) : Verify(in, Out, Err);
   }
-  if (command == "extract" && A.size() == 3) {
-    TQLFileStream in(A[1], TQLFileStream::TMode::Read);
-    return ExtractArchiveToFolder(in, A[2], Out, Err) ? 0 : 1;
-  }
+  if (command == "extract") return Extract(A, Out, Err, Terminal);
   throw TUsageError{kUsage};
 }
 
 }  // namespace
 
-int RunQLCat(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& Err) {
+TQLProgressProc OverallProgress(TQLCatProgressLine* Line) {
+  if (!Line) return nullptr;
+  return [Line](int32_t Position, int32_t Max, bool Overall) {
+    if (Overall && Position >= 0 && Position % 2 == 0) Line->Show(Position / 2 + 1, Max / 2 + 1);
+  };
+}
+
+int RunQLCat(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& Err, bool ErrIsTerminal) {
   try {
-    return Dispatch(Args, Out, Err);
+    return Dispatch(Args, Out, Err, ErrIsTerminal);
   } catch (const TUsageError& e) {
     Err << "qlcat: " << e.Text << '\n';
   } catch (const std::exception& e) {

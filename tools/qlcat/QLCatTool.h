@@ -7,12 +7,21 @@
 #include <string>
 #include <vector>
 
+#include "archive/QLCatExtract.h"
 #include "archive/QLTurboStream.h"
+#include "tools/qlcat/QLCatProgressLine.h"
 
-int RunQLCat(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& Err);
+// With ErrIsTerminal, pack and extract keep a progress line on Err.
+int RunQLCat(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& Err, bool ErrIsTerminal = false);
 
 // Extracts the archive below Dest with this build's extractor (the host's
 // portable one, or the installer's own on Windows). Files in the way that
 // cannot be replaced and files that cannot be written end in false, with
 // the reason written to Err.
-bool ExtractArchiveToFolder(TQLTurboStream& Archive, const std::string& Dest, std::ostream& Out, std::ostream& Err);
+// The extraction's progress handler that tells Line of every entry done;
+// none without a line.
+TQLProgressProc OverallProgress(TQLCatProgressLine* Line);
+
+// Progress is told of every entry done.
+bool ExtractArchiveToFolder(TQLTurboStream& Archive, const std::string& Dest, std::ostream& Out, std::ostream& Err,
+                            TQLCatProgressLine* Progress);

@@ -137,4 +137,31 @@ TEST_F(QLCat, BadCommandLinesAndMissingFiles) {
   EXPECT_FALSE(PathExists(Dir / "x.qlc"));
 }
 
+// Files compressed on several threads are written in the same order and
+// give the same archive, byte for byte, as on one.
+TEST_F(QLCat, PackingOnSeveralThreadsGivesTheSameBytes) {
+  uint32_t x = 3;
+  for (int i = 0; i < 16; ++i) {
+    std::string content;
+    for (int k = 0; k < i * 70000; ++k) content += char(i % 2 ? (x = x * 1103515245u + 12345u) >> 24 : 'a' + k % 11);
+    WriteTextFile(Dir / ("payload/many/f" + std::to_string(i) + ".bin"), content);
+  }
+  std::string archives[3];
+  for (int j = 1; j <= 3; ++j) {
+    std::string archive = Dir / ("j" + std::to_string(j) + ".qlc");
+    TResult pack = RunTool({"pack", Dir / "payload", "-o", archive, "-j", std::to_string(j)});
+    ASSERT_EQ(0, pack.Status) << pack.Err;
+    EXPECT_EQ("", pack.Err);  // no progress line when the error stream is no terminal
+    archives[j - 1] = ReadTextFile(archive);
+  }
+  EXPECT_EQ(archives[0], archives[1]);
+  EXPECT_EQ(archives[0], archives[2]);
+  TResult extract = RunTool({"extract", Dir / "j2.qlc", Dir / "out", "-j", "2"});
+  ASSERT_EQ(0, extract.Status) << extract.Err;
+  EXPECT_EQ(ReadTextFile(Dir / "payload/many/f15.bin"), ReadTextFile(Dir / "out/many/f15.bin"));
+  for (const char* bad : {"0", "65", "many"})
+    EXPECT_EQ(1, RunTool({"pack", Dir / "payload", "-o", Dir / "x.qlc", "-j", bad}).Status) << bad;
+  EXPECT_FALSE(PathExists(Dir / "x.qlc"));
+}
+
 }  // namespace

@@ -1,0 +1,37 @@
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+#include "archive/QLSync.h"
+
+struct TQLSyncLock::TImpl {
+  std::mutex Mutex;
+};
+
+struct TQLSyncCondition::TImpl {
+  std::condition_variable Condition;
+};
+
+TQLSyncLock::TQLSyncLock() : FImpl(std::make_unique<TImpl>()) {}
+TQLSyncLock::~TQLSyncLock() = default;
+void TQLSyncLock::lock() { FImpl->Mutex.lock(); }
+void TQLSyncLock::unlock() { FImpl->Mutex.unlock(); }
+
+TQLSyncCondition::TQLSyncCondition() : FImpl(std::make_unique<TImpl>()) {}
+TQLSyncCondition::~TQLSyncCondition() = default;
+
+void TQLSyncCondition::Wait(TQLSyncLock& Lock) {
+  std::unique_lock<std::mutex> held(Lock.FImpl->Mutex, std::adopt_lock);
+  FImpl->Condition.wait(held);
+  held.release();
+}
+
+bool TQLSyncCondition::WaitFor(TQLSyncLock& Lock, int32_t Milliseconds) {
+  std::unique_lock<std::mutex> held(Lock.FImpl->Mutex, std::adopt_lock);
+  std::cv_status status = FImpl->Condition.wait_for(held, std::chrono::milliseconds(Milliseconds));
+  held.release();
+  return status == std::cv_status::no_timeout;
+}
+
+void TQLSyncCondition::NotifyOne() { FImpl->Condition.notify_one(); }
+void TQLSyncCondition::NotifyAll() { FImpl->Condition.notify_all(); }
