@@ -258,6 +258,17 @@ TEST_F(SetupWizard, BrokenArchiveEndsBeforeAnyWindow) {
   EXPECT_EQ(1603, setup.WaitExit());
 }
 
+// The uninstaller program carries no archive: started as a setup under
+// another name, it says so before any window and ends as failed.
+TEST_F(SetupWizard, ProgramWithoutArchiveEndsBeforeAnyWindow) {
+  TProcessDriver setup(TestProgramFolder() + "prismora-uninst.exe", "");
+  std::string text;
+  ASSERT_TRUE(AnswerDialog(setup, "Error", "OK", &text));
+  EXPECT_EQ("The archive file is broken or is not found.", text);
+  EXPECT_EQ(nullptr, setup.FindWindowNow(kForm));
+  EXPECT_EQ(1603, setup.WaitExit());
+}
+
 // A window of the class a browser shows, as a running browser would have.
 class TBrowserWindow {
 public:
