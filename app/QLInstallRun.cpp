@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include <cstdio>
 
 #include "app/QLCarriedUninstaller.h"
+#include "archive/QLNumberText.h"
 #include "archive/QLSetupArchive.h"
 #include "plugin/UPluginSetup.h"
 #include "records/QLDeferredFileOps.h"
@@ -134,8 +134,7 @@ void WriteProgramListDetails(int64_t InstalledBytes) {
   if (!registry.OpenKey(kUninstallKey, true)) throw EQLRegistryError("Failed to set data for 'DisplayVersion'");
   SYSTEMTIME today{};
   GetLocalTime(&today);
-  char date[16];
-  snprintf(date, sizeof date, "%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
+  const std::string date = DecimalText(today.wYear, 4) + DecimalText(today.wMonth, 2) + DecimalText(today.wDay, 2);
   registry.WriteString("DisplayVersion", GetProductVersionText());
   registry.WriteString("DisplayIcon", records.AppPath + "\\PQENGINE.EXE");
   registry.WriteInteger("EstimatedSize", int32_t((InstalledBytes + CarriedUninstallerSize() + 1023) / 1024));

@@ -5,7 +5,6 @@
 #include <shlwapi.h>
 
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -287,12 +286,8 @@ bool ReadOwnFixedVersion(VS_FIXEDFILEINFO& Info) {
 std::string GetProductVersionText() {
   VS_FIXEDFILEINFO info{};
   if (!ReadOwnFixedVersion(info)) return std::string();
-  char text[64];
-  snprintf(text, sizeof(text), "%lu.%lu.%lu.%lu", static_cast<unsigned long>(HIWORD(info.dwProductVersionMS)),
-           static_cast<unsigned long>(LOWORD(info.dwProductVersionMS)),
-           static_cast<unsigned long>(HIWORD(info.dwProductVersionLS)),
-           static_cast<unsigned long>(LOWORD(info.dwProductVersionLS)));
-  return text;
+  return std::to_string(HIWORD(info.dwProductVersionMS)) + "." + std::to_string(LOWORD(info.dwProductVersionMS)) + "." +
+         std::to_string(HIWORD(info.dwProductVersionLS)) + "." + std::to_string(LOWORD(info.dwProductVersionLS));
 }
 
 namespace {
