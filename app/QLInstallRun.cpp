@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-
 #include "app/QLCarriedUninstaller.h"
 #include "archive/QLNumberText.h"
 #include "archive/QLSetupArchive.h"
