@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include <cstdio>
-
+#include "app/QLCarriedUninstaller.h"
+#include "archive/QLNumberText.h"
 #include "archive/QLSetupArchive.h"
 #include "plugin/UPluginSetup.h"
 #include "records/QLDeferredFileOps.h"
@@ -45,6 +45,13 @@ void CreateShortCuts(const std::string& DestFolder) {
                    mtError, mbOK | mbAll) == mrAll)
       quiet = true;
   }
+}
+
+// The uninstaller just written stays after the next start although a delete
+// of it is pending: its replacement is a copy of it.
+void KeepUninstallerPastPendingDelete() {
+  const std::string uninstaller = InstallRegistory().GetUninstallerPath();
+  CancelDeleteAtReboot(uninstaller, uninstaller);
 }
 
 }  // namespace
@@ -102,13 +109,10 @@ TQLExtractResult InstallProductFiles(const std::string& DestFolder, const TQLPro
 
 bool WriteUninstaller() {
   const std::string uninstaller = InstallRegistory().GetUninstallerPath();
-  const std::wstring setup = ProgramPathW();
-  const int copied = CopyFileWithTime(setup, uninstaller);
-  if (copied == cfCopied && FileSizeOf(uninstaller) == FileSizeOf(ProgramPath())) {
+  if (WriteCarriedUninstaller(uninstaller) == cfCopied) {
     SetupLog("uninstaller written: " + uninstaller);
     return true;
   }
-  if (copied == cfCopied) DeleteFileIfExists(uninstaller);  // a short copy cannot uninstall
   MessageDlg("The uninstaller could not be written:\r\r" + uninstaller +
                  "\r\rThe installation failed. Free some space on the drive and run the setup again.",
              mtError, mbOK);
@@ -120,7 +124,7 @@ void WriteInstallRecords(const std::string& DestFolder) {
   CreateShortCuts(DestFolder);
   records.WriteInstallInfo(RegistExtTable, RegistExtCount, ProgramPath());
   SetupLog("file types registered: " + std::to_string(RegistExtCount));
-  CancelDeleteAtReboot(records.GetUninstallerPath(), ProgramPath());
+  KeepUninstallerPastPendingDelete();
 }
 
 void WriteProgramListDetails(int64_t InstalledBytes) {
@@ -129,11 +133,10 @@ void WriteProgramListDetails(int64_t InstalledBytes) {
   if (!registry.OpenKey(kUninstallKey, true)) throw EQLRegistryError("Failed to set data for 'DisplayVersion'");
   SYSTEMTIME today{};
   GetLocalTime(&today);
-  char date[16];
-  snprintf(date, sizeof date, "%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
+  const std::string date = DecimalText(today.wYear, 4) + DecimalText(today.wMonth, 2) + DecimalText(today.wDay, 2);
   registry.WriteString("DisplayVersion", GetProductVersionText());
   registry.WriteString("DisplayIcon", records.AppPath + "\\PQENGINE.EXE");
-  registry.WriteInteger("EstimatedSize", int32_t((InstalledBytes + ProgramFileSize() + 1023) / 1024));
+  registry.WriteInteger("EstimatedSize", int32_t((InstalledBytes + CarriedUninstallerSize() + 1023) / 1024));
   registry.WriteString("InstallDate", date);
   registry.WriteString("QuietUninstallString", "\"" + records.GetUninstallerPath() + "\" /UNINSTALL /S");
   registry.WriteString("URLInfoAbout", kMakerWebSite);
@@ -143,8 +146,7 @@ void WriteProgramListDetails(int64_t InstalledBytes) {
 
 void KeepUnfinishedRunRemovable(const TQLExtractResult& Result) {
   TQLInstallRegistory& records = InstallRegistory();
-  if (!FileExists(records.GetUninstallerPath()) && WriteUninstaller())
-    CancelDeleteAtReboot(records.GetUninstallerPath(), ProgramPath());
+  if (!FileExists(records.GetUninstallerPath()) && WriteUninstaller()) KeepUninstallerPastPendingDelete();
   // The shortcuts removed at the start lead to the runtime again when an
   // earlier installation's runtime is still there.
   std::vector<std::string> folders{records.AppPath};

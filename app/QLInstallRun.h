@@ -39,8 +39,8 @@ struct TQLExtractResult {
 TQLExtractResult InstallProductFiles(const std::string& DestFolder, const TQLProgressProc& OnProgress,
                                      const TQLExtractedProc& AfterEachFile);
 
-// The running setup program copied to the uninstaller path; false, the
-// user told which file, when the copy failed or came out short.
+// The carried uninstaller written to the uninstaller path; false, the user
+// told which file, when the write failed or came out short.
 bool WriteUninstaller();
 
 // The three shortcuts (one message per failure until All), the product

@@ -339,6 +339,40 @@ TEST_F(InstallAndUninstall, CopyOfTheUninstallerElsewhereLeavesItselfAlone) {
   DeleteFileA(copy.c_str());
 }
 
+// Whether Program carries the resource Name (raw data).
+bool CarriesResource(const std::string& Program, const char* Name) {
+  TQLLibrary module(LoadLibraryExA(Program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  return module && FindResourceA(module.Get(), Name, MAKEINTRESOURCEA(10)) != nullptr;
+}
+
+// The uninstaller written is the program built without any archive, dated
+// like the setup; over a pending delete of it, its replacement is that
+// program again.
+TEST_F(InstallAndUninstall, UninstallerIsTheProgramWithoutArchive) {
+  ClearPendingOperations();
+  Install();
+  const std::string uninstaller = Folder + "\\UNINST\\UNINST.EXE";
+  const std::string built = ReadTextFile(TestProgramFolder() + "prismora-uninst.exe");
+  ASSERT_FALSE(built.empty());
+  EXPECT_TRUE(built == ReadTextFile(uninstaller));
+  EXPECT_FALSE(CarriesResource(uninstaller, "PQSETUP"));
+  EXPECT_FALSE(CarriesResource(uninstaller, "PQUNINST"));
+  EXPECT_TRUE(CarriesResource(TestProgramFolder() + "prismora-setup.exe", "PQUNINST"));
+  EXPECT_DOUBLE_EQ(FileDateTimeOf(TestProgramFolder() + "prismora-setup.exe"), FileDateTimeOf(uninstaller));
+  std::string closing;
+  Uninstall("OK", &closing);
+  ASSERT_TRUE(Pending(uninstaller)) << PendingOperations();
+  Install();
+  const std::string candidate = Folder + "\\UNINST\\UNINST.000";
+  EXPECT_TRUE(built == ReadTextFile(candidate));
+  EXPECT_NE(std::string::npos, PendingOperations().find("\\??\\" + candidate + "|!\\??\\" + uninstaller))
+      << PendingOperations();
+  Uninstall("OK", &closing);
+  EXPECT_FALSE(PathExists(candidate));
+  ClearPendingOperations();
+  DeleteTree(Folder);
+}
+
 // A product file held open at uninstall goes at the next start, and the
 // status asks for that restart.
 TEST_F(InstallAndUninstall, FileInUseIsLeftToTheNextStart) {

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
+
+#include "archive/QLNumberText.h"
 
 bool UnattendedMode = false;
 
@@ -70,10 +71,8 @@ std::string SetupCaption(const std::string& ProductVersion, bool NTFamily) {
 }
 
 std::string InstallSizeText(int64_t InstallSize, int64_t FreeSpace) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%6.2fMB / %8.2fMB", double(InstallSize) / 1024 / 1024,
-                double(FreeSpace) / 1024 / 1024);
-  return text;
+  return FixedText(double(InstallSize) / 1024 / 1024, 6) + "MB / " + FixedText(double(FreeSpace) / 1024 / 1024, 8) +
+         "MB";
 }
 
 TQLDiskQuestion DiskQuestion(int64_t FreeSpace, int64_t InstallSize) {

@@ -145,7 +145,8 @@ TEST_F(SetupWizard, BrowseShowsThePageInstructionAboveTheTree) {
   Quit(setup, form);
 }
 
-// The space needed counts the uninstaller, a copy of the setup program.
+// The space needed counts the uninstaller the setup writes: the program
+// without any archive.
 TEST_F(SetupWizard, SpaceNeededCountsTheUninstaller) {
   int64_t payload = 0;
   WIN32_FIND_DATAA entry;
@@ -155,10 +156,11 @@ TEST_F(SetupWizard, SpaceNeededCountsTheUninstaller) {
     if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) payload += entry.nFileSizeLow;
   while (FindNextFileA(find, &entry));
   FindClose(find);
-  WIN32_FILE_ATTRIBUTE_DATA setupFile{};
-  ASSERT_TRUE(GetFileAttributesExA(SetupProgram().c_str(), GetFileExInfoStandard, &setupFile));
+  WIN32_FILE_ATTRIBUTE_DATA uninstaller{};
+  ASSERT_TRUE(GetFileAttributesExA((TestProgramFolder() + "prismora-uninst.exe").c_str(), GetFileExInfoStandard,
+                                   &uninstaller));
   char expected[32];
-  snprintf(expected, sizeof expected, "%6.2fMB", double(payload + setupFile.nFileSizeLow) / 1024 / 1024);
+  snprintf(expected, sizeof expected, "%6.2fMB", double(payload + uninstaller.nFileSizeLow) / 1024 / 1024);
 
   TProcessDriver setup(SetupProgram(), "");
   HWND form = setup.WaitWindow(kForm);
@@ -251,6 +253,17 @@ TEST_F(SetupWizard, BrokenArchiveEndsBeforeAnyWindow) {
                               junk, sizeof junk));
   ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
   TProcessDriver setup(broken, "");
+  std::string text;
+  ASSERT_TRUE(AnswerDialog(setup, "Error", "OK", &text));
+  EXPECT_EQ("The archive file is broken or is not found.", text);
+  EXPECT_EQ(nullptr, setup.FindWindowNow(kForm));
+  EXPECT_EQ(1603, setup.WaitExit());
+}
+
+// The uninstaller program carries no archive: started as a setup under
+// another name, it says so before any window and ends as failed.
+TEST_F(SetupWizard, ProgramWithoutArchiveEndsBeforeAnyWindow) {
+  TProcessDriver setup(TestProgramFolder() + "prismora-uninst.exe", "");
   std::string text;
   ASSERT_TRUE(AnswerDialog(setup, "Error", "OK", &text));
   EXPECT_EQ("The archive file is broken or is not found.", text);

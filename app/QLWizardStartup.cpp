@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "app/QLCarriedUninstaller.h"
 #include "app/QLSetupRules.h"
 #include "archive/QLRESOURCE.h"
 #include "archive/QLSetupArchive.h"
@@ -56,12 +57,14 @@ TQLSetupInfo GatherSetupInfo() {
   info.DataFilePath = SetupDataFile();
   const TQLArchiveCatalogue catalogue = ReadSetupArchiveCatalogue(GetModuleHandleA(nullptr));
   info.FileCount = catalogue.EntryCount;
-  if (catalogue.Accepted && catalogue.TotalSize != 0) {
+  // Without a sound uninstaller to write, the installation could not be
+  // removed: such a program installs nothing, like one without its archive.
+  const int64_t uninstallerSize = CarriedUninstallerSize();
+  if (catalogue.Accepted && catalogue.TotalSize != 0 && uninstallerSize != 0) {
     info.InstallSize = catalogue.TotalSize;
     const int32_t dataSize = FileSizeOf(info.DataFilePath);
     if (dataSize > 0) info.InstallSize += dataSize;
-    // The uninstaller is a copy of this program: it needs room too.
-    info.InstallSize += ProgramFileSize();
+    info.InstallSize += uninstallerSize;  // the uninstaller needs room too
   }
   return info;
 }

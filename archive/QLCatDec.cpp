@@ -1,9 +1,9 @@
 #include "archive/QLCatDec.h"
 
-#include <cstdio>
 #include <vector>
 
 #include "archive/QLCatFormat.h"
+#include "archive/QLNumberText.h"
 #include "archive/QLZStream.h"
 
 bool ReadArchiveHeader(TQLTurboStream& Stream, int32_t& EntryCount, int32_t& TotalSize,
@@ -116,11 +116,7 @@ int64_t InflatedLength(TQLTurboStream& Stream, int32_t Count) {
   return z.Position();
 }
 
-std::string Hex8(uint32_t v) {
-  char text[12];
-  std::snprintf(text, sizeof text, "%08X", unsigned(v));
-  return text;
-}
+std::string Hex8(uint32_t v) { return HexText(v, 8); }
 
 void VerifyEntry(TQLTurboStream& Stream, const TQLCatEntryInfo& Info, bool Inflate,
                  TQLVerifyReport& Report) {

@@ -1,8 +1,8 @@
 #include "archive/QLDateTime.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -36,6 +36,29 @@ void CivilFromDays(long z, int& y, int& m, int& d) {
   d = int(doy - (153 * mp + 2) / 5 + 1);
   m = int(mp < 10 ? mp + 3 : mp - 9);
   y = int(yoe + era * 400 + (m <= 2));
+}
+
+// Reads a number as scanf's "%<Width>d" does: white space skipped, then at
+// most Width characters of an optional sign and digits, one digit at least.
+bool ScanNumber(const char*& P, int Width, int& Value) {
+  while (std::isspace(static_cast<unsigned char>(*P))) ++P;
+  const char* q = P;
+  const bool negative = *q == '-';
+  if (*q == '+' || *q == '-') ++q;
+  int value = 0;
+  const char* digits = q;
+  while (q - P < Width && std::isdigit(static_cast<unsigned char>(*q))) value = value * 10 + (*q++ - '0');
+  if (q == digits) return false;
+  Value = negative ? -value : value;
+  P = q;
+  return true;
+}
+
+// Steps over the character Mark; false when another one stands at P.
+bool ScanMark(const char*& P, char Mark) {
+  if (*P != Mark) return false;
+  ++P;
+  return true;
 }
 
 }  // namespace
@@ -92,19 +115,17 @@ TDateTime DosDateTimeToDateTime(unsigned short Date, unsigned short Time) {
 
 TDateTime ParseFixedDateTime(const std::string& Text) {
   TQLDateFields f;
-  int used = 0;
-  const char* s = Text.c_str();
-  if (std::sscanf(s, "%4d/%2d/%2d%n", &f.Year, &f.Month, &f.Day, &used) != 3) return 0;
-  const char* rest = s + used;
-  if (*rest == ' ') {
-    int more = 0;
-    if (std::sscanf(rest, " %2d:%2d:%2d%n", &f.Hour, &f.Minute, &f.Second, &more) == 3 ||
-        (f.Second = 0, std::sscanf(rest, " %2d:%2d%n", &f.Hour, &f.Minute, &more) == 2))
-      rest += more;
-    else
-      return 0;
+  const char* p = Text.c_str();
+  if (!ScanNumber(p, 4, f.Year) || !ScanMark(p, '/') || !ScanNumber(p, 2, f.Month) || !ScanMark(p, '/') ||
+      !ScanNumber(p, 2, f.Day))
+    return 0;
+  if (*p == ' ') {
+    if (!ScanNumber(p, 2, f.Hour) || !ScanMark(p, ':') || !ScanNumber(p, 2, f.Minute)) return 0;
+    f.Second = 0;
+    const char* seconds = p;
+    if (ScanMark(seconds, ':') && ScanNumber(seconds, 2, f.Second)) p = seconds;
   }
-  if (*rest != '\0') return 0;
+  if (*p != '\0') return 0;
   TDateTime d = 0;
   return EncodeDateTime(f, d) ? d : 0;
 }

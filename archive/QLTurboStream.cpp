@@ -1,7 +1,8 @@
 #include "archive/QLTurboStream.h"
 
-#include <cstdio>
 #include <cstring>
+
+#include "archive/QLNumberText.h"
 
 namespace {
 
@@ -37,9 +38,7 @@ int64_t TQLTurboStream::SeekTarget(int32_t Offset, int32_t Origin) {
 }
 
 void TQLTurboStream::RaiseSeekError(int64_t Target, int32_t Size) {
-  char text[40];
-  std::snprintf(text, sizeof text, "SEEK ERROR:%08X %08X", unsigned(uint32_t(Target)), unsigned(uint32_t(Size)));
-  throw EQLStreamError(text);
+  throw EQLStreamError("SEEK ERROR:" + HexText(uint32_t(Target), 8) + " " + HexText(uint32_t(Size), 8));
 }
 
 int32_t TQLTurboStream::Remaining() { return GetSize() - GetPosition(); }

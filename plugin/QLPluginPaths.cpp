@@ -1,6 +1,5 @@
 #include "plugin/QLPluginPaths.h"
 
-#include <charconv>
 #include <cmath>
 #include <vector>
 
@@ -20,6 +19,41 @@ std::string ExecutablePath(const std::string& Text) {
   if (Text[0] != '"') return Text;
   size_t close = Text.find('"', 1);
   return Text.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+}
+
+// Digits from P on, added to Value; how many were read.
+int ReadDigits(const char*& P, const char* End, double& Value) {
+  int count = 0;
+  for (; P != End && *P >= '0' && *P <= '9'; ++P, ++count) Value = Value * 10 + (*P - '0');
+  return count;
+}
+
+// The whole of [P, End) as a decimal number with "." as the decimal mark:
+// an optional "-", digits with an optional fraction, an optional exponent.
+bool ReadDecimal(const char* P, const char* End, double& Value) {
+  const bool negative = P != End && *P == '-';
+  if (negative) ++P;
+  double mantissa = 0;
+  int digits = ReadDigits(P, End, mantissa), scale = 0;
+  if (P != End && *P == '.') {
+    ++P;
+    scale = -ReadDigits(P, End, mantissa);
+    digits -= scale;
+  }
+  if (digits == 0) return false;
+  if (P != End && (*P == 'e' || *P == 'E')) {
+    ++P;
+    const bool down = P != End && *P == '-';
+    if (P != End && (*P == '-' || *P == '+')) ++P;
+    double exponent = 0;
+    if (ReadDigits(P, End, exponent) == 0) return false;
+    scale += int(std::fmin(exponent, 9999)) * (down ? -1 : 1);
+  }
+  if (P != End) return false;
+  double power = 1;  // exact up to 1e22, which covers every version seen
+  for (int i = std::abs(scale); i > 0 && power < HUGE_VAL; --i) power *= 10;
+  Value = (negative ? -1 : 1) * (scale < 0 ? mantissa / power : mantissa * power);
+  return true;
 }
 
 }  // namespace
@@ -54,7 +88,6 @@ double ParseInternetExplorerVersion(const std::string& Text) {
   if (major[start] == '+' && start + 1 < major.size() && major[start + 1] != '-') ++start;
   const char* end = major.data() + major.size();
   double value = 0;
-  const std::from_chars_result read = std::from_chars(major.data() + start, end, value);
-  if (read.ec != std::errc() || read.ptr != end || !std::isfinite(value)) return 0;
+  if (!ReadDecimal(major.data() + start, end, value) || !std::isfinite(value)) return 0;
   return value;
 }

@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "archive/QLNumberText.h"
 #include "shell/QLFileUtils.h"
 #include "shell/QLPlatform.h"
 #include "shell/QLSetupLog.h"
@@ -91,9 +91,7 @@ void DeleteFileAtReboot(const std::string& Path) {
 std::string ReplacementCandidateOf(const std::string& Path) {
   std::string candidate;
   for (int i = 0; i < 0x1000; ++i) {
-    char extension[8];
-    snprintf(extension, sizeof(extension), ".%03X", static_cast<unsigned>(i));
-    candidate = WithExtension(Path, extension);
+    candidate = WithExtension(Path, "." + HexText(uint32_t(i), 3));
     if (!FileExists(candidate)) break;
   }
   return candidate;

@@ -1,18 +1,15 @@
 #include "records/QLInstallItem.h"
 
-#include <cstdio>
 #include <cstring>
 
+#include "archive/QLNumberText.h"
+
 std::string InstallItemGroupKey(int32_t Index) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%02X", unsigned(Index / kItemsPerGroup));
-  return text;
+  return HexText(uint32_t(Index / kItemsPerGroup), 2);
 }
 
 std::string InstallItemValueName(int32_t Index) {
-  char text[16];
-  std::snprintf(text, sizeof text, "App%08X", unsigned(Index));
-  return text;
+  return "App" + HexText(uint32_t(Index), 8);
 }
 
 std::vector<uint8_t> EncodeInstallItem(const TQLInstallItem& Item) {
@@ -39,9 +36,7 @@ namespace {
 
 std::string DateText(TDateTime D, const std::string& Separator) {
   TQLDateFields f = DecodeDateTime(D);
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d%s%02d%s%02d", f.Year, Separator.c_str(), f.Month, Separator.c_str(), f.Day);
-  return text;
+  return DecimalText(f.Year, 4) + Separator + DecimalText(f.Month, 2) + Separator + DecimalText(f.Day, 2);
 }
 
 }  // namespace

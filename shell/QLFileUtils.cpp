@@ -5,7 +5,6 @@
 #include <shlwapi.h>
 
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -144,13 +143,24 @@ int CopyFileWithTime(const std::wstring& Source, const std::string& Dest) {
     return cfSourceMissing;
   // A copy onto itself would delete the source before copying it.
   if (LowerCase(FullPathOf(StorablePathOf(Source))) == LowerCase(FullPathOf(Dest))) return cfCopyFailed;
-  std::string folder = FolderOf(Dest);
-  if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
-  if (FileExists(Dest) && !DeleteFileIfExists(Dest)) return cfDestNotDeleted;
+  if (!ClearDestination(Dest)) return cfDestNotDeleted;
   if (!CopyFileW(Source.c_str(), WidePathOf(Dest).c_str(), FALSE)) {
     DeleteFileA(Dest.c_str());  // a copy cut short is no copy
     return cfCopyFailed;
   }
+  GiveTimeAndAttributesOf(Source, Dest);
+  return cfCopied;
+}
+
+bool ClearDestination(const std::string& Dest) {
+  std::string folder = FolderOf(Dest);
+  if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
+  return !FileExists(Dest) || DeleteFileIfExists(Dest);
+}
+
+void GiveTimeAndAttributesOf(const std::wstring& Source, const std::string& Dest) {
+  const DWORD attributes = GetFileAttributesW(Source.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
   FILETIME written{};
   {
     TQLFileHandle source(CreateFileW(Source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -159,8 +169,7 @@ int CopyFileWithTime(const std::wstring& Source, const std::string& Dest) {
   }
   TDateTime time = DosDateTimeOf(written);
   if (time != 0) SetLastWriteDosTime(Dest, time);
-  SetFileAttributesA(Dest.c_str(), sourceAttributes);
-  return cfCopied;
+  SetFileAttributesA(Dest.c_str(), attributes);
 }
 
 TDateTime FileDateTimeOf(const std::string& Path) {
@@ -277,12 +286,8 @@ bool ReadOwnFixedVersion(VS_FIXEDFILEINFO& Info) {
 std::string GetProductVersionText() {
   VS_FIXEDFILEINFO info{};
   if (!ReadOwnFixedVersion(info)) return std::string();
-  char text[64];
-  snprintf(text, sizeof(text), "%lu.%lu.%lu.%lu", static_cast<unsigned long>(HIWORD(info.dwProductVersionMS)),
-           static_cast<unsigned long>(LOWORD(info.dwProductVersionMS)),
-           static_cast<unsigned long>(HIWORD(info.dwProductVersionLS)),
-           static_cast<unsigned long>(LOWORD(info.dwProductVersionLS)));
-  return text;
+  return std::to_string(HIWORD(info.dwProductVersionMS)) + "." + std::to_string(LOWORD(info.dwProductVersionMS)) + "." +
+         std::to_string(HIWORD(info.dwProductVersionLS)) + "." + std::to_string(LOWORD(info.dwProductVersionLS));
 }
 
 namespace {

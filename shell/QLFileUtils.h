@@ -44,6 +44,15 @@ int CopyFileWithTime(const std::string& Source, const std::string& Dest);
 // file, whose folder may have no ANSI name).
 int CopyFileWithTime(const std::wstring& Source, const std::string& Dest);
 
+// Makes room for a new file at Dest: its folders created, a file already
+// there deleted (whatever its attributes); false when that file stays.
+bool ClearDestination(const std::string& Dest);
+
+// Gives Dest the last-write time of Source at the 2-second DOS granularity
+// and Source's attributes (what CopyFileWithTime does after copying);
+// nothing when Source is missing.
+void GiveTimeAndAttributesOf(const std::wstring& Source, const std::string& Dest);
+
 // Last-write time of the file as local time at the 2-second DOS
 // granularity; 0 when there is no such file.
 TDateTime FileDateTimeOf(const std::string& Path);

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include <cstdio>
 
+#include "archive/QLNumberText.h"
 #include "shell/QLWidePath.h"
 #include "shell/QLWinHandles.h"
 
@@ -49,8 +49,7 @@ bool SetupLogOpen() { return static_cast<bool>(LogFile()); }
 
 void SetupLog(const std::string& Event) {
   if (!SetupLogOpen()) return;
-  char stamp[24];
-  snprintf(stamp, sizeof stamp, "%8lu ", static_cast<unsigned long>(GetTickCount() - StartTicks));
+  const std::string stamp = DecimalText(GetTickCount() - StartTicks, 8, ' ') + " ";
   const std::string line = stamp + Utf8Of(OneLine(Event)) + "\r\n";
   DWORD written = 0;
   WriteFile(LogFile().Get(), line.data(), DWORD(line.size()), &written, nullptr);

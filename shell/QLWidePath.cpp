@@ -53,9 +53,3 @@ std::wstring ProgramPathW() {
     if (size >= 32768 * 2) return std::wstring();
   }
 }
-
-int64_t ProgramFileSize() {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExW(ProgramPathW().c_str(), GetFileExInfoStandard, &data)) return 0;
-  return int64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
-}

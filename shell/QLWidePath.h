@@ -5,7 +5,6 @@
 // (8.3) form when that one has, and otherwise reported as unusable (empty).
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 // The ANSI path as the system's UTF-16 path (the ANSI code page's mapping).
@@ -20,6 +19,3 @@ std::string StorablePathOf(const std::wstring& Path);
 
 // The running program's full path, whatever its length.
 std::wstring ProgramPathW();
-
-// The size of the running program's file; 0 when it cannot be read.
-int64_t ProgramFileSize();
