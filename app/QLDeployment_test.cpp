@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "shell/QLFileUtils.h"
 #include "shell/QLRegistry.h"
+#include "shell/QLWinHandles.h"
 #include "tests/support/InstallState.h"
 #include "tests/support/ProcessDriver.h"
 #include "tests/support/StandIns.h"
@@ -97,6 +99,28 @@ TEST_F(SilentDeployment, AFolderWhereAFileMustGoFailsTheRun) {
   // What was written stays removable.
   EXPECT_EQ(11, RecordedItems());
   EXPECT_TRUE(PathExists(Folder + "\\UNINST\\UNINST.EXE"));
+}
+
+// A file in use during a silent reinstall: the new one is written beside it
+// and takes its place at the next start; the status asks for the restart.
+TEST_F(SilentDeployment, AFileInUseIsReplacedAtTheNextStart) {
+  ASSERT_EQ(0, Run(SetupProgram(), "/S \"/D=" + Folder + "\""));
+  const std::string readme = Folder + "\\README.TXT";
+  WriteTextFile(readme, "an older read-me");
+  TQLFileHandle held(CreateFileA(readme.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(held);
+  const std::string log = Temp / "install.log";
+  EXPECT_EQ(3010, Run(SetupProgram(), "/S /LOG=" + log + " \"/D=" + Folder + "\""));
+  held.Reset();
+  EXPECT_EQ("an older read-me", ReadTextFile(readme));
+  EXPECT_TRUE(ReadTextFile(Payload() + "README.TXT") == ReadTextFile(readme + ".QLNEW"));
+  EXPECT_TRUE(Contains(PendingOperations(), "README.TXT.QLNEW|!\\??\\" + readme + "|")) << PendingOperations();
+  const std::vector<std::string> recorded = RecordedPaths();
+  EXPECT_EQ(12u, recorded.size());
+  EXPECT_NE(recorded.end(), std::find(recorded.begin(), recorded.end(), readme));
+  EXPECT_TRUE(Contains(ReadTextFile(log), "replace queued for the next start: " + readme));
+  EXPECT_TRUE(Contains(ReadTextFile(log), "exit status: 3010"));
 }
 
 TEST_F(SilentDeployment, UnusableFoldersAreRefusedNotGuessed) {

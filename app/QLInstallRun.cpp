@@ -88,11 +88,12 @@ TQLExtractResult InstallProductFiles(const std::string& DestFolder, const TQLPro
     SetupLog("file written: " + FullName + " (" + std::to_string(Size) + " bytes)");
     if (AfterEachFile) AfterEachFile(FullName, Size, FileDate);
   };
-  bool cancelled = false;
+  TQLExtractReport report;
   bool extracted = false;
   try {
-    extracted = ExtractSetupArchive(GetModuleHandleA(nullptr), DestFolder, onFile, FixedFileDate, OnProgress,
-                                    &cancelled);
+    extracted =
+        ExtractSetupArchive(GetModuleHandleA(nullptr), DestFolder, onFile, FixedFileDate, OnProgress, &report);
+    result.LeftForRestart = report.LeftForRestart;
     earlier.MergeItems();
   } catch (const std::exception& e) {
     result.Error = e.what();
@@ -103,7 +104,7 @@ TQLExtractResult InstallProductFiles(const std::string& DestFolder, const TQLPro
   else if (extracted)
     result.Outcome = missing == 0 ? TQLExtractOutcome::Extracted : TQLExtractOutcome::FilesMissing;
   else
-    result.Outcome = cancelled ? TQLExtractOutcome::Cancelled : TQLExtractOutcome::Broken;
+    result.Outcome = report.Cancelled ? TQLExtractOutcome::Cancelled : TQLExtractOutcome::Broken;
   return result;
 }
 

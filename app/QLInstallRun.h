@@ -27,6 +27,7 @@ struct TQLExtractResult {
   TQLExtractOutcome Outcome = TQLExtractOutcome::Broken;
   std::string Error;
   int64_t InstalledBytes = 0;  // of the files this run wrote
+  int32_t LeftForRestart = 0;  // files that replace one in use at the next start
   // The folders of the installation that was there before the run.
   std::vector<std::string> EarlierFolders;
 };

@@ -21,8 +21,10 @@ const TDeclaredAnswer DeclaredAnswers[] = {
     // tight one goes on.
     {"Not enough hard disk memory", mrOk},
     {"There is not much hard disk memory", mrOk},
-    // The copying run: a file that cannot be written fails the run at its
-    // end; no prompt waits for the rest.
+    // The copying run: a file in use is replaced at the next start; a file
+    // that cannot be written fails the run at its end, and no prompt waits
+    // for the rest.
+    {"The file cannot be extract:", mrReplaceAtRestart},
     {"File Cannt create:", mrAll},
     {"Cannot create shortcut file:", mrAll},
     // The uninstall: remove, but keep what the user changed.

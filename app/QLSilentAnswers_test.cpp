@@ -18,7 +18,8 @@ TEST(SilentAnswers, DeclaredAnswersLoseNothing) {
 }
 
 TEST(SilentAnswers, UnknownQuestionsTakeTheSafeDefault) {
-  EXPECT_EQ(mrCancel, Answer("The file cannot be extract:\r\rC:\\P\\A.DLL", mbCancel | mbRetry | mbIgnore));
+  EXPECT_EQ(mrReplaceAtRestart, Answer("The file cannot be extract:\r\rC:\\P\\A.DLL", mbCancel | mbRetry | mbIgnore));
+  EXPECT_EQ(mrCancel, Answer("Something in the way", mbCancel | mbRetry | mbIgnore));
   EXPECT_EQ(mrNo, Answer("Something new?", mbYes | mbNo));
   EXPECT_EQ(mrOk, Answer("Failed in installing of the ActiveX plugin.", mbOK));
   EXPECT_EQ(mrOk, Answer("", mbOK));

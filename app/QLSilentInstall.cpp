@@ -35,6 +35,11 @@ int RunFrom(const TQLSetupInfo& Info, const std::string& Folder) {
   WriteInstallRecords(Folder);
   WriteProgramListDetails(result.InstalledBytes);
   RegisterBrowserPlugins(Folder, Info.IEVersion);
+  if (result.LeftForRestart > 0) {
+    SetupLog("installation finished; " + std::to_string(result.LeftForRestart) +
+             " file(s) take their place at the next start of Windows");
+    return kExitRestartRequired;
+  }
   SetupLog("installation finished");
   return kExitSuccess;
 }

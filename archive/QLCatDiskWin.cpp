@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "records/QLDeferredFileOps.h"
 #include "shell/QLFileUtils.h"
 #include "shell/QLWinHandles.h"
 #include "ui/QLDialogs.h"
@@ -39,6 +40,12 @@ public:
     return std::make_unique<TWinOutputFile>(Path, std::move(h));
   }
   bool SetFileDateTime(const std::string& Path, TDateTime D) override { return ::SetFileDateTime(Path, D); }
+  bool ReplaceAtRestart(const std::string& Written, const std::string& Target) override {
+    if (!ReplaceFileAtReboot(Written, Target)) return false;
+    ++LeftForRestart;
+    return true;
+  }
+  int32_t LeftForRestart = 0;
 };
 
 class TDialogPrompts : public TQLExtractPrompts {
@@ -46,6 +53,7 @@ public:
   TQLInUseAnswer AskCannotExtract(const std::string& Text) override {
     switch (MessageDlg(Text, mtError, mbCancel | mbRetry | mbIgnore)) {
       case mrCancel: Cancelled = true; return TQLInUseAnswer::Cancel;
+      case mrReplaceAtRestart: return TQLInUseAnswer::ReplaceAtRestart;
       case mrIgnore: return TQLInUseAnswer::Ignore;
       default: return TQLInUseAnswer::Retry;
     }
@@ -77,11 +85,14 @@ bool SetFileDateTime(const std::string& Path, TDateTime D) {
 
 bool ExtractArchive(const std::string& DestFolder, TQLTurboStream& Stream, const TQLExtractedProc& OnExtracted,
                     const std::string& DateText, const TQLProgressProc& OnProgress, uint64_t Identifier,
-                    bool* Cancelled) {
+                    TQLExtractReport* Report) {
   TWinDisk disk;
   TDialogPrompts prompts;
   TQLExtractContext context{disk, prompts, OnProgress, DateText};
   const bool extracted = ExtractArchive(DestFolder, Stream, OnExtracted, context, Identifier);
-  if (Cancelled) *Cancelled = !extracted && prompts.Cancelled;
+  if (Report) {
+    Report->Cancelled = !extracted && prompts.Cancelled;
+    Report->LeftForRestart = disk.LeftForRestart;
+  }
   return extracted;
 }

@@ -14,9 +14,16 @@
 // 1980 or earlier, or in 2099 or later.
 bool SetFileDateTime(const std::string& Path, TDateTime D);
 
+// What an extraction came to beyond its result.
+struct TQLExtractReport {
+  bool Cancelled = false;       // a false result was the user's Cancel at a file in the way
+  int32_t LeftForRestart = 0;   // files written beside one in use, to replace it at the next start
+};
+
 // Every entry of the archive at the stream's position below DestFolder.
-// Cancelled, when given, tells whether a false result was the user's
-// Cancel at a file that could not be replaced.
+// An answer to "The file cannot be extract:" of mrReplaceAtRestart (a
+// declared answer no button gives) writes the new file beside the one in
+// use and queues the replacement for the next start of Windows.
 bool ExtractArchive(const std::string& DestFolder, TQLTurboStream& Stream, const TQLExtractedProc& OnExtracted,
                     const std::string& DateText, const TQLProgressProc& OnProgress, uint64_t Identifier,
-                    bool* Cancelled = nullptr);
+                    TQLExtractReport* Report = nullptr);

@@ -39,19 +39,28 @@ void ReportPassOver(int32_t C, const TQLExtractContext& Context) {
   } while (moved < C);
 }
 
-// Clears the way for the target. False when the user cancels; Skip is set
-// when the user ignores a file that cannot be deleted.
-bool ClearTarget(const std::string& Target, TQLExtractContext& Context, bool& Skip) {
-  Skip = false;
+enum class TClearing { Cleared, Cancelled, Skipped, ReplaceLater };
+
+// Clears the way for the target, asking about a file that cannot be deleted.
+TClearing ClearTarget(const std::string& Target, TQLExtractContext& Context) {
   while (Context.Disk.FileExists(Target)) {
     if (Context.Disk.ClearAttributesAndDelete(Target)) continue;
     switch (Context.Prompts.AskCannotExtract("The file cannot be extract:\r\r" + Target)) {
-      case TQLInUseAnswer::Cancel: return false;
-      case TQLInUseAnswer::Ignore: Skip = true; return true;
+      case TQLInUseAnswer::Cancel: return TClearing::Cancelled;
+      case TQLInUseAnswer::Ignore: return TClearing::Skipped;
+      case TQLInUseAnswer::ReplaceAtRestart: return TClearing::ReplaceLater;
       case TQLInUseAnswer::Retry: break;
     }
   }
-  return true;
+  return TClearing::Cleared;
+}
+
+// The name the new file is written under when the one in the way is replaced
+// at the next start: free of any earlier such file, or empty.
+std::string PendingName(const std::string& Target, TQLExtractContext& Context) {
+  const std::string pending = Target + kPendingReplaceSuffix;
+  if (Context.Disk.FileExists(pending) && !Context.Disk.ClearAttributesAndDelete(pending)) return std::string();
+  return pending;
 }
 
 // One report per decoder read the block is made of.
@@ -97,19 +106,31 @@ bool ExtractEntry(const TQLCatEntry& Entry, TQLEntryBlocks& Data, const std::str
   ReportPassOver(Entry.CompressedSize, Context);
   Report(Context, 2 * Index - 1, 2 * Count - 2, true);
 
-  bool skip = false;
-  if (!ClearTarget(target, Context, skip)) return false;
-  if (skip) return true;
+  const TClearing clearing = ClearTarget(target, Context);
+  if (clearing == TClearing::Cancelled) return false;
+  if (clearing == TClearing::Skipped) return true;
+  const bool later = clearing == TClearing::ReplaceLater;
+  const std::string written = later ? PendingName(target, Context) : target;
+  bool complete = false;
   try {
-    Size = WriteTarget(Data, Entry, target, Context);
+    if (written.empty()) throw EQLStreamError("cannot create " + target + kPendingReplaceSuffix);
+    Size = WriteTarget(Data, Entry, written, Context);
+    complete = true;
   } catch (const std::exception&) {
     Size = 0;
     if (!SuppressCreateErrors && Context.Prompts.AskCannotCreate("File Cannt create:\r\r" + target))
       SuppressCreateErrors = true;
   }
-  Context.Disk.SetFileDateTime(target, ExtractedFileDate(Context.DateText, Entry.FileDateTime));
+  Context.Disk.SetFileDateTime(written, ExtractedFileDate(Context.DateText, Entry.FileDateTime));
   FileDate = Entry.FileDateTime;
   FullName = target;
+  if (later) {
+    // Not written or not queued: reported under the name that holds nothing.
+    if (!complete || !Context.Disk.ReplaceAtRestart(written, target)) {
+      if (!written.empty()) Context.Disk.ClearAttributesAndDelete(written);
+      FullName = target + kPendingReplaceSuffix;
+    }
+  }
   return true;
 }
 

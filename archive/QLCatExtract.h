@@ -48,9 +48,20 @@ public:
   // nullptr when it cannot be created.
   virtual std::unique_ptr<TQLOutputFile> CreateOutputFile(const std::string& Path) = 0;
   virtual bool SetFileDateTime(const std::string& Path, TDateTime D) = 0;
+  // Asks the system to move Written onto Target at its next start,
+  // replacing it; false where that cannot be done.
+  virtual bool ReplaceAtRestart(const std::string& Written, const std::string& Target) {
+    (void)Written;
+    (void)Target;
+    return false;
+  }
 };
 
-enum class TQLInUseAnswer { Cancel, Retry, Ignore };
+// ReplaceAtRestart: the new file is written beside the one in the way (its
+// name followed by kPendingReplaceSuffix) and takes its place at the next
+// start of Windows.
+enum class TQLInUseAnswer { Cancel, Retry, Ignore, ReplaceAtRestart };
+constexpr char kPendingReplaceSuffix[] = ".QLNEW";
 
 class TQLExtractPrompts {
 public:
@@ -70,7 +81,9 @@ struct TQLExtractContext {
 
 // Extracts the entry at the stream's position. True when the walk may go on;
 // FullName stays empty when the entry was skipped with Ignore (nothing was
-// written), Size is 0 when writing failed.
+// written), Size is 0 when writing failed. A file left to replace the one
+// in the way at the next start is reported under the target's name; when
+// it could not be written or queued, under the name it would have had.
 bool ExtractArchiveEntry(TQLTurboStream& Stream, const std::string& DestFolder, std::string& FullName,
                          TQLExtractContext& Context, int32_t Count, int32_t Index, int32_t& Size,
                          TDateTime& FileDate);

@@ -94,6 +94,57 @@ TEST_F(Extraction, WritesEveryEntryByteExact) {
   EXPECT_TRUE(run.Prompts.Asked.empty());
 }
 
+// A disk where one file is in use (it cannot be deleted) and the moves left
+// to the next start are only noted, or refused.
+class TInUseDisk : public TQLHostDisk {
+public:
+  std::string InUse;
+  bool AcceptReplace = true;
+  std::vector<std::pair<std::string, std::string>> Replaced;
+  bool ClearAttributesAndDelete(const std::string& Path) override {
+    return Path != InUse && TQLHostDisk::ClearAttributesAndDelete(Path);
+  }
+  bool ReplaceAtRestart(const std::string& Written, const std::string& Target) override {
+    if (AcceptReplace) Replaced.emplace_back(Written, Target);
+    return AcceptReplace;
+  }
+};
+
+TEST_F(Extraction, AFileInUseIsReplacedAtTheNextStartWhenSoAnswered) {
+  for (const bool accept : {true, false}) {
+    TInUseDisk disk;
+    disk.InUse = Shown("README.TXT");
+    disk.AcceptReplace = accept;
+    fs::create_directories(HostPath(Dest()));
+    WriteTextFile(HostPath(disk.InUse), "the old read-me");
+    TScriptedPrompts prompts;
+    prompts.InUse = TQLInUseAnswer::ReplaceAtRestart;
+    std::vector<std::pair<std::string, int32_t>> extracted;
+    const std::vector<uint8_t> bytes = BuildArchive(Sample());
+    TQLMemoryStream stream;
+    stream.Attach(bytes.data(), int32_t(bytes.size()));
+    TQLExtractContext context{disk, prompts, nullptr, ""};
+    ASSERT_TRUE(ExtractArchive(Dest(), stream, [&](const std::string& n, int32_t s, TDateTime) { extracted.emplace_back(n, s); },
+                               context, ArchiveIdentifier));
+    EXPECT_EQ("the old read-me", ReadTextFile(HostPath(disk.InUse)));
+    const std::string pending = disk.InUse + kPendingReplaceSuffix;
+    ASSERT_EQ(3u, extracted.size());
+    if (accept) {
+      // Written beside the file in use, queued, and reported as the file.
+      EXPECT_EQ("read me\r\n", ReadTextFile(HostPath(pending)));
+      EXPECT_EQ((std::vector<std::pair<std::string, std::string>>{{pending, disk.InUse}}), disk.Replaced);
+      EXPECT_EQ(std::make_pair(disk.InUse, int32_t(9)), extracted[0]);
+    } else {
+      // Not queued: nothing is left beside it, and it is reported under the
+      // name that holds nothing, so the caller sees the file as not written.
+      EXPECT_FALSE(PathExists(HostPath(pending)));
+      EXPECT_EQ(pending, extracted[0].first);
+    }
+    EXPECT_EQ(1u, prompts.Asked.size());
+    fs::remove_all(HostPath(Dest()));
+  }
+}
+
 TEST_F(Extraction, TrailingBackslashGivesTheSameNames) {
   TRun with, without;
   std::vector<uint8_t> bytes = BuildArchive(Sample());

@@ -35,9 +35,10 @@ TQLArchiveCatalogue ReadSetupArchiveCatalogue(HMODULE Module) {
 }
 
 bool ExtractSetupArchive(HMODULE Module, const std::string& DestFolder, const TQLExtractedProc& OnExtracted,
-                         const std::string& DateText, const TQLProgressProc& OnProgress, bool* Cancelled) {
+                         const std::string& DateText, const TQLProgressProc& OnProgress,
+                         TQLExtractReport* Report) {
   TQLMemoryStream stream;
-  if (Cancelled) *Cancelled = false;
+  if (Report) *Report = TQLExtractReport();
   if (!AttachArchive(Module, stream)) return false;
-  return ExtractArchive(DestFolder, stream, OnExtracted, DateText, OnProgress, ArchiveIdentifier, Cancelled);
+  return ExtractArchive(DestFolder, stream, OnExtracted, DateText, OnProgress, ArchiveIdentifier, Report);
 }

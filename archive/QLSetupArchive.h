@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "archive/QLCatDiskWin.h"
 #include "archive/QLCatExtract.h"
 
 struct TQLArchiveCatalogue {
@@ -21,8 +22,8 @@ struct TQLArchiveCatalogue {
 TQLArchiveCatalogue ReadSetupArchiveCatalogue(HMODULE Module);
 
 // Extracts every entry below DestFolder; false when the resource is missing
-// or the extraction fails (Cancelled, when given, set when the user
-// cancelled it).
+// or the extraction fails (Report, when given, tells a user's cancel and
+// the files left to the next start).
 bool ExtractSetupArchive(HMODULE Module, const std::string& DestFolder, const TQLExtractedProc& OnExtracted,
                          const std::string& DateText, const TQLProgressProc& OnProgress,
-                         bool* Cancelled = nullptr);
+                         TQLExtractReport* Report = nullptr);

@@ -88,6 +88,16 @@ void DeleteFileAtReboot(const std::string& Path) {
     AddProfileSectionLine(RenameSection, RebootDeleteLine(Path), WinInitFile);
 }
 
+bool ReplaceFileAtReboot(const std::string& Source, const std::string& Target) {
+  bool queued = true;
+  if (IsNTFamily())
+    queued = MoveFileExA(Source.c_str(), Target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+  else
+    AddProfileSectionLine(RenameSection, ShortPathOf(Target) + "=" + ShortPathOf(Source), WinInitFile);
+  if (queued) SetupLog("replace queued for the next start: " + Target + " by " + Source);
+  return queued;
+}
+
 std::string ReplacementCandidateOf(const std::string& Path) {
   std::string candidate;
   for (int i = 0; i < 0x1000; ++i) {

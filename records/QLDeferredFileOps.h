@@ -11,6 +11,10 @@
 // empty folder).
 void DeleteFileAtReboot(const std::string& Path);
 
+// Asks Windows to move Source onto Target at its next start, replacing it
+// (a file in use that cannot be replaced now); false when it refuses.
+bool ReplaceFileAtReboot(const std::string& Source, const std::string& Target);
+
 // True when a delete of Path is waiting for the next start (and no file is
 // moved onto Path after it).
 bool IsDeletePendingAtReboot(const std::string& Path);

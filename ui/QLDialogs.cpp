@@ -212,8 +212,9 @@ uint16_t ShowMessageForm(const TQLDialogRequest& R) {
 }
 
 const char* AnswerName(uint16_t Result) {
-  static const char* const Names[] = {"none", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes",
-                                      "No", "All", "No to All", "Yes to All", "Help"};
+  static const char* const Names[] = {"none", "OK",  "Cancel",     "Abort",      "Retry", "Ignore",
+                                      "Yes",  "No",  "All", "No to All", "Yes to All", "Help",
+                                      "replace at the next start"};
   return Result < sizeof Names / sizeof Names[0] ? Names[Result] : "unknown";
 }
 

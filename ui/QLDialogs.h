@@ -20,7 +20,10 @@ enum : TMsgDlgButtons {
 // Results of the buttons; 2 also when the window is closed by its title bar.
 enum : uint16_t {
   mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6,
-  mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10, mrRelabelledHelp = 11
+  mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10, mrRelabelledHelp = 11,
+  // A declared answer no button gives: a file in use is replaced at the
+  // next start of Windows (the silent run's answer).
+  mrReplaceAtRestart = 12
 };
 
 struct TQLDialogRequest {
