@@ -9,6 +9,7 @@
 #include "archive/QLDIBUTL.h"
 #include "archive/QLMemoryStream.h"
 #include "shell/QLFileUtils.h"
+#include "shell/QLSetupLog.h"
 #include "shell/QLWidePath.h"
 #include "shell/QLWinHandles.h"
 #include "ui/QLDialogs.h"
@@ -238,7 +239,9 @@ bool TFQLINST::FormCreate() {
   DataFilePath = info.DataFilePath;
   FileCount = info.FileCount;
   InstallSize = info.InstallSize;
+  SetupLog("archive check: " + std::to_string(FileCount) + " files, " + std::to_string(InstallSize) + " bytes needed");
   if (InstallSize == 0) {
+    SetupLog("error: archive check failed");
     MessageDlg("The archive file is broken or is not found.", mtError, mbOK);
     ExitStatus = kExitFailed;
     return false;

@@ -84,6 +84,7 @@ void TFQLINST::EnterSetUpNow() {
   EnableWindow(Button_Back, FALSE);
   UpdateWindow(FHandle);
   const std::string folder = FolderText();
+  SetupLog("folder: " + folder);
   try {
     ProgressCount = 0;
     FLastKeepAlive = GetTickCount() - 20;
