@@ -109,22 +109,7 @@ TEST_F(InstallAndUninstall, IgnoredFileKeepsItsEarlierRecord) {
 TEST_F(InstallAndUninstall, ReinstallIntoAnotherFolderKeepsBothRemovable) {
   Install();
   const std::string other = "C:\\Prismora Elsewhere";
-  {
-    TProcessDriver setup(TestProgramFolder() + "prismora-setup.exe", "");
-    HWND form = setup.WaitWindow("TFQLINST");
-    ASSERT_NE(nullptr, form);
-    HWND next = FindButton(form, "Next");
-    Click(next);
-    ASSERT_TRUE(WaitFor([&] { return WindowText(next) == "&Install"; }));
-    TypeText(FindControl(form, Folder, "Edit"), other);
-    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(next); }));
-    Click(next);
-    ASSERT_TRUE(WaitFor([&] { return WindowText(next) == "&Next" && IsWindowEnabled(next); }, 120000));
-    Click(next);
-    ASSERT_TRUE(WaitFor([&] { return WindowText(next) == "&Exit"; }));
-    Click(next);
-    EXPECT_EQ(0, setup.WaitExit());
-  }
+  InstallInto(other);
   EXPECT_EQ(24, RecordedItems());
   EXPECT_EQ(Folder, ReadString(HKEY_LOCAL_MACHINE, kInfoKey, "EarlierAppPath1"));
   std::string closing;
