@@ -10,11 +10,12 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export QL_SETUP_BUILD_DIR=$work/build-setup
 failures=0
+exec 3>&1  # the verdicts, whatever a checked command's output is sent to
 
 check() {  # check WHAT COMMAND...: counts a failure when COMMAND fails
   local what=$1
   shift
-  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
+  if "$@"; then echo "ok: $what" >&3; else echo "FAILED: $what" >&3; failures=$((failures + 1)); fi
 }
 
 # refused NAME FOLDER MESSAGE...: make-setup refuses FOLDER with every
@@ -55,7 +56,7 @@ refused "bad folder" "$work/bad" \
   "make-setup: a:b: a name the installer refuses (a colon, \"..\" or a device name such as CON or COM1)" \
   "make-setup: $(printf '\xce\xb1'): a character outside the ANSI code page (Windows-1252)" \
   "make-setup: Data/huge.dat: 3221225472 bytes, more than the archive holds (2 GiB)" \
-  "make-setup: the files add up to 3221225488 bytes, more than the archive holds (2 GiB)"
+  "make-setup: the files add up to 3221225478 bytes, more than the archive holds (2 GiB)"
 
 # A throwaway code-signing certificate, its PFX and password file.
 openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/cert.pem" -days 2 \
