@@ -93,8 +93,9 @@ TQLFolderReport CheckProductFolder(const std::string& Folder) {
     report.Problems.push_back(Folder + ": the folder holds no file");
     return report;
   }
+  // Found in any letter case, as Windows finds them.
   for (const TQLRequiredFile& file : RequiredProductFiles)
-    if (!fs::is_regular_file(fs::path(Folder) / file.Name, ec))
+    if (seen.count(file.Name) == 0)
       report.Problems.push_back(std::string(file.Name) + ": missing at the top of the folder (" + file.Role + ")");
   if (report.TotalSize > int64_t(INT32_MAX))
     report.Problems.push_back("the files add up to " + std::to_string(report.TotalSize) +

@@ -48,6 +48,7 @@ TEST_F(ProductFolderCheck, EachMissingRequiredFileHasItsLine) {
   fs::remove(Dir / "product/PQENGINE.EXE");
   fs::remove(Dir / "product/NPPQESE.DLL");
   fs::rename(Dir / "product/README.TXT", Dir / "product/Data/README.TXT");  // not at the top
+  fs::rename(Dir / "product/AXPQENG.DLL", Dir / "product/axPqEng.dll");       // found in any case
   EXPECT_EQ("qlcat: PQENGINE.EXE: missing at the top of the folder (the runtime)\n"
             "qlcat: NPPQESE.DLL: missing at the top of the folder (the browser plug-in)\n"
             "qlcat: README.TXT: missing at the top of the folder (the read-me)\n",
