@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "archive/QLAnsiName.h"
 #include "archive/QLBlockPipeline.h"
 #include "archive/QLCatDec.h"
 #include "archive/QLCatFormat.h"
@@ -181,7 +182,9 @@ std::vector<TQLCatSource> CollectFolder(const std::string& Folder) {
     if (!it->is_regular_file(ec)) continue;
     TQLCatSource s;
     s.Path = it->path().string();
-    s.Name = fs::relative(it->path(), Folder, ec).generic_string();
+    const std::string name = fs::relative(it->path(), Folder, ec).generic_string();
+    if (!Utf8ToAnsiName(name, s.Name))
+      throw EQLStreamError("a name outside the ANSI code page (Windows-1252): " + name);
     std::replace(s.Name.begin(), s.Name.end(), '/', '\\');
     s.FileDateTime = LocalModificationTime(s.Path);
     sources.push_back(std::move(s));

@@ -24,7 +24,8 @@ struct TQLCatWriteSummary {
   int64_t CompressedTotal = 0;
 };
 
-// Every file below Folder, named relative to it with backslashes, sorted by
+// Every file below Folder, named relative to it with backslashes and in
+// ANSI (the UTF-8 names converted; one outside it raises), sorted by
 // name so that the same folder always packs the same way; dates are the
 // files' modification times in local time, at the 2-second granularity of
 // directory entries.

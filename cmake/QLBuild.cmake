@@ -24,6 +24,9 @@ function(ql_target_defaults target)
     # and every function in a section of its own so the linker can drop
     # what the program never calls.
     target_compile_options(${target} PRIVATE -Os -ffunction-sections -fdata-sections)
+    # No path of the build machine in what ships.
+    target_compile_options(${target} PRIVATE -ffile-prefix-map=${PROJECT_SOURCE_DIR}/=
+      -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
   endif()
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
 endfunction()

@@ -18,6 +18,7 @@ packages=(
   xvfb xauth x11-utils imagemagick
   python3 locales
   nsis  # the installer the benchmark compares with
+  osslsigncode openssl  # signing a maker's setup, and the tests' throwaway certificate
   clang libclang-rt-14-dev  # the fuzz targets: libFuzzer and the sanitizer runtimes
 )
 

@@ -28,3 +28,8 @@ echo "== Windows tests under Wine"
 source "$root/scripts/wine-session.sh"
 ql_wine_start
 ctest --test-dir "$build_win" --output-on-failure -j "$(nproc)"
+
+# The maker's command end to end (its own build of the setup, below a
+# temporary folder): the folder check's refusals and signing.
+echo "== the maker's command"
+QL_BUILD_DIR=$build bash "$root/tests/make_setup_test.sh"

@@ -9,12 +9,13 @@
 #include "archive/QLFileStream.h"
 #include "archive/QLThreadCount.h"
 #include "tools/qlcat/QLCatProgressLine.h"
+#include "tools/qlcat/QLProductFolderCheck.h"
 
 namespace {
 
 const char kUsage[] =
     "usage: qlcat pack DIR -o ARCHIVE [-l LEVEL] [-j THREADS] | list ARCHIVE | verify ARCHIVE | "
-    "extract ARCHIVE DEST [-j THREADS]";
+    "extract ARCHIVE DEST [-j THREADS] | check DIR";
 
 struct TUsageError {
   std::string Text;
@@ -100,6 +101,15 @@ int Extract(const std::vector<std::string>& A, std::ostream& Out, std::ostream& 
   return ExtractArchiveToFolder(in, A[2], Out, Err, &progress) ? 0 : 1;
 }
 
+// The product folder check: one line per problem, or the folder's figures.
+int Check(const std::string& Folder, std::ostream& Out, std::ostream& Err) {
+  TQLFolderReport r = CheckProductFolder(Folder);
+  for (const std::string& problem : r.Problems) Err << "qlcat: " << problem << '\n';
+  if (!r.Problems.empty()) return 1;
+  Out << "ok: " << r.FileCount << " files, " << r.TotalSize << " bytes\n";
+  return 0;
+}
+
 int Dispatch(const std::vector<std::string>& A, std::ostream& Out, std::ostream& Err, bool Terminal) {
   if (A.empty()) throw TUsageError{kUsage};
   const std::string& command = A[0];
@@ -109,6 +119,7 @@ int Dispatch(const std::vector<std::string>& A, std::ostream& Out, std::ostream&
     return command == "list" ? List(in, Out, Err) : Verify(in, Out, Err);
   }
   if (command == "extract") return Extract(A, Out, Err, Terminal);
+  if (command == "check" && A.size() == 2) return Check(A[1], Out, Err);
   throw TUsageError{kUsage};
 }
 

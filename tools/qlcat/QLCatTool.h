@@ -1,5 +1,5 @@
 // The qlcat command line: pack a folder into a QLCAT archive, list, verify
-// and extract one. Exit status 0 on success; otherwise 1 with one line on
+// and extract one, check a product folder before packing it. Exit status 0 on success; otherwise 1 with one line on
 // the error stream. Never lets an exception out.
 #pragma once
 
