@@ -10,12 +10,19 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export QL_SETUP_BUILD_DIR=$work/build-setup
 failures=0
+passes=0
 exec 3>&1  # the verdicts, whatever a checked command's output is sent to
 
 check() {  # check WHAT COMMAND...: counts a failure when COMMAND fails
   local what=$1
   shift
-  if "$@"; then echo "ok: $what" >&3; else echo "FAILED: $what" >&3; failures=$((failures + 1)); fi
+  if "$@"; then
+    echo "ok: $what" >&3
+    passes=$((passes + 1))
+  else
+    echo "FAILED: $what" >&3
+    failures=$((failures + 1))
+  fi
 }
 
 # refused NAME FOLDER MESSAGE...: make-setup refuses FOLDER with every
@@ -93,5 +100,5 @@ check "a wrong password says so" grep -q "^make-setup: signing prismora-uninst.e
 check "a wrong password leaves no setup" test ! -e "$signed"
 check "a wrong password leaves no partial file" test -z "$(ls -A "$work/signed")"
 
-echo "make_setup_test: $failures failed"
+echo "make_setup_test: $passes passed, $failures failed"
 [ "$failures" -eq 0 ]
