@@ -19,6 +19,7 @@
 #include "ui/FoldrDlg.h"
 #include "ui/MultiLang.h"
 #include "ui/QLGauge.h"
+#include "ui/QLGaugePace.h"
 
 enum TQLPage { pgTitlePage, pgSetDirectory, pgSetUpNow, pgSetUpDirectX, pgComplete, pgCount };
 
@@ -70,7 +71,6 @@ public:
   std::string DirectXSetupPath;
   std::string DataFilePath;
   int32_t FileCount = 0;
-  int32_t ProgressCount = 0;
   bool RestartPending = false;
   int ExitStatus = 0;
 
@@ -105,6 +105,7 @@ private:
   void EnterComplete();
   void RunDirectXStep();
   void KeepAlive();
+  void ShowGauges();
   void EndWithError(const std::string& Text, int Status);
 
   HWND FHandle = nullptr;
@@ -114,6 +115,7 @@ private:
   std::array<TPageWindow, pgCount> Notebook1;
   bool FClosed = false;
   DWORD FLastKeepAlive = 0;
+  TQLGaugePace FGaugePace;
   bool FShown = false;
 
   // Controls, named as the form names them.

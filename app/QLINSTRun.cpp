@@ -44,16 +44,18 @@ void TFQLINST::KeepAlive() {
 
 void TFQLINST::OnFileExtracted(const std::string&, int32_t, double) { KeepAlive(); }
 
+// The gauges take the latest report at the pace's moments only: each
+// change is a repaint, and the extraction reports thousands of times a second.
 void TFQLINST::OnExtractProgress(int32_t Position, int32_t Max, bool Overall) {
-  if (Overall) {
-    ++ProgressCount;
-    Gauge1->SetMaxValue(2 * int64_t(FileCount));
-    Gauge1->SetProgress(ProgressCount);
-  } else {
-    Gauge2->SetMaxValue(Max);
-    Gauge2->SetProgress(Position);
-  }
+  if (FGaugePace.Report(Position, Max, Overall, GetTickCount())) ShowGauges();
   KeepAlive();
+}
+
+void TFQLINST::ShowGauges() {
+  Gauge1->SetMaxValue(FGaugePace.Overall().Max);
+  Gauge1->SetProgress(FGaugePace.Overall().Position);
+  Gauge2->SetMaxValue(FGaugePace.Entry().Max);
+  Gauge2->SetProgress(FGaugePace.Entry().Position);
 }
 
 void TFQLINST::EndWithError(const std::string& Text, int Status) {
@@ -86,11 +88,12 @@ void TFQLINST::EnterSetUpNow() {
   const std::string folder = FolderText();
   SetupLog("folder: " + folder);
   try {
-    ProgressCount = 0;
+    FGaugePace.Start(FileCount, GetTickCount());
     FLastKeepAlive = GetTickCount() - 20;
     const TQLExtractResult result = InstallProductFiles(
         folder, [this](int32_t p, int32_t m, bool o) { OnExtractProgress(p, m, o); },
         [this](const std::string& n, int32_t s, TDateTime d) { OnFileExtracted(n, s, d); });
+    ShowGauges();
     if (result.Outcome != TQLExtractOutcome::Extracted) {
       KeepUnfinishedRunRemovable(result);
       switch (result.Outcome) {

@@ -36,20 +36,22 @@ void TQLGauge::SetMaxValue(int64_t Value) { Change(Value, FProgress); }
 void TQLGauge::SetProgress(int64_t Value) { Change(FMax, Value); }
 
 // Repaints only when the bar or its percentage would look different: the
-// extraction reports progress far more often than the bar can move.
+// extraction reports progress far more often than the bar can move. Values
+// that did not change cost no call to the window system at all.
 void TQLGauge::Change(int64_t Max, int64_t Progress) {
-  const int oldPercent = Percent(), oldWidth = FilledWidth();
-  FMax = Max;
-  FProgress = Progress;
-  if (Percent() != oldPercent || FilledWidth() != oldWidth) InvalidateRect(FHandle, nullptr, FALSE);
-}
-
-int TQLGauge::FilledWidth() const {
+  if (Max == FMax && Progress == FProgress) return;
   RECT r{};
   GetClientRect(FHandle, &r);
+  const int oldPercent = Percent(), oldWidth = FilledWidth(r.right);
+  FMax = Max;
+  FProgress = Progress;
+  if (Percent() != oldPercent || FilledWidth(r.right) != oldWidth) InvalidateRect(FHandle, nullptr, FALSE);
+}
+
+int TQLGauge::FilledWidth(int Width) const {
   if (FMax <= 0) return 0;
   const int64_t p = FProgress < 0 ? 0 : FProgress > FMax ? FMax : FProgress;
-  return int(int64_t(r.right) * p / FMax);
+  return int(int64_t(Width) * p / FMax);
 }
 
 int TQLGauge::Percent() const {
@@ -61,7 +63,7 @@ int TQLGauge::Percent() const {
 void TQLGauge::Paint(HDC DC) const {
   RECT r;
   GetClientRect(FHandle, &r);
-  const int filled = FilledWidth();
+  const int filled = FilledWidth(r.right);
   RECT done{r.left, r.top, r.left + filled, r.bottom}, rest{r.left + filled, r.top, r.right, r.bottom};
   TQLGdiObject bar(CreateSolidBrush(RGB(0, 0, 160)));
   FillRect(DC, &done, static_cast<HBRUSH>(bar.Get()));

@@ -25,7 +25,7 @@ private:
   static LRESULT CALLBACK WindowProc(HWND Window, UINT Msg, WPARAM WParam, LPARAM LParam);
   void Paint(HDC DC) const;
   void Change(int64_t Max, int64_t Progress);
-  int FilledWidth() const;
+  int FilledWidth(int Width) const;
 
   HWND FHandle = nullptr;
   int64_t FMax = 100;
