@@ -164,8 +164,8 @@ def product(label, setup, archive, payload):
             folder = ours_folder if name.startswith("ours") else nsis_folder if name.startswith("NSIS") else floor_folder
             installed[name] = folder_bytes(folder)
             clear(name)
-        # The log writes through line by line: on a memory file system, so
-        # the phases are not stretched by waits for the disk.
+        # The log on a memory file system, so the phases are measured apart
+        # from whatever the disk does with it.
         log = os.path.join(log_folder, "log-%s-%d.txt" % (label.split()[0], i))
         wall, _ = run(["wine", setup, "/u", "/LOG=" + windows_path(log)])
         logged.append((wall, phases(log)))

@@ -40,8 +40,11 @@ std::string OneLine(const std::string& Text) {
 }  // namespace
 
 bool OpenSetupLog(const std::wstring& Path) {
+  // Each line is handed to the system as it is made, so it outlives a crash
+  // of the program; waiting for the disk on every line would make the log
+  // cost more than the installation.
   LogFile().Reset(CreateFileW(Path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
   return SetupLogOpen();
 }
 

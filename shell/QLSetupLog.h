@@ -1,6 +1,6 @@
 // The setup's log (/LOG=FILE): one plain UTF-8 line per event, each starting
-// with the milliseconds since the program started. Every line is written
-// through to the file at once, so a crash keeps all lines before it. Off
+// with the milliseconds since the program started. Every line is handed to
+// the system at once, so a crash of the program keeps all lines before it. Off
 // until opened; any unit may report an event, and nothing is written while
 // it is off. The wording of the events is stable: deployment tools read it.
 #pragma once
