@@ -17,20 +17,8 @@ namespace {
 
 constexpr int32_t kVersionMinor = 327680;  // 0x50000
 
-std::string GroupKeyPath(int32_t Index) {
-  return std::string(kUninstallInfoKey) + "\\" + InstallItemGroupKey(Index);
-}
-
 // The item count of key 2; 0 when absent.
 int32_t ReadItemCount(TQLRegistry& Key) { return Key.ReadInteger("InstallItem").value_or(0); }
-
-// One "App" value found in a group subkey: its record, or why it cannot be
-// read.
-struct TStoredItem {
-  int32_t Index = 0;
-  TQLInstallItem Item;
-  std::string Damage;
-};
 
 // Index of a name made by Format from a number (a group subkey, an "App"
 // value), or -1 when the name is not one that Format makes.
@@ -43,8 +31,8 @@ int32_t IndexOfName(const std::string& Name, size_t Prefix, std::string (*Format
   return Format(index) == Name ? index : -1;
 }
 
-TStoredItem ReadStoredItem(const TQLRegistry& Group, int32_t Index) {
-  TStoredItem stored;
+TQLStoredItem ReadStoredItem(const TQLRegistry& Group, int32_t Index) {
+  TQLStoredItem stored;
   stored.Index = Index;
   const std::string name = InstallItemValueName(Index);
   try {
@@ -59,29 +47,10 @@ TStoredItem ReadStoredItem(const TQLRegistry& Group, int32_t Index) {
   return stored;
 }
 
-// Every "App" value that exists in the group subkeys of key 2, in item
-// order, whatever the item count says.
-std::vector<TStoredItem> StoredItems() {
-  std::vector<TStoredItem> items;
+void ClearItemList(const std::vector<TQLStoredItem>& Items) {
   TQLRegistry registry(HKEY_LOCAL_MACHINE);
-  if (!registry.OpenKeyReadOnly(kUninstallInfoKey)) return items;
-  for (const std::string& groupName : registry.GetKeyNames()) {
-    const int32_t first = IndexOfName(groupName, 0, InstallItemGroupKey, kItemsPerGroup);
-    TQLRegistry group(HKEY_LOCAL_MACHINE);
-    if (first < 0 || !group.OpenKeyReadOnly(std::string(kUninstallInfoKey) + "\\" + groupName)) continue;
-    for (const std::string& valueName : group.GetValueNames()) {
-      const int32_t index = IndexOfName(valueName, 3, InstallItemValueName, 1);
-      if (index >= 0 && index / kItemsPerGroup == first / kItemsPerGroup) items.push_back(ReadStoredItem(group, index));
-    }
-  }
-  std::sort(items.begin(), items.end(), [](const TStoredItem& a, const TStoredItem& b) { return a.Index < b.Index; });
-  return items;
-}
-
-void ClearItemList(const std::vector<TStoredItem>& Items) {
-  TQLRegistry registry(HKEY_LOCAL_MACHINE);
-  for (const TStoredItem& stored : Items)
-    if (registry.OpenKey(GroupKeyPath(stored.Index), false)) registry.DeleteValue(InstallItemValueName(stored.Index));
+  for (const TQLStoredItem& stored : Items)
+    if (registry.OpenKey(InstallItemGroupPath(stored.Index), false)) registry.DeleteValue(InstallItemValueName(stored.Index));
   if (registry.OpenKey(kUninstallInfoKey, false)) registry.DeleteValue("InstallItem");
 }
 
@@ -104,6 +73,27 @@ void DeleteVendorKeyIfEmpty(HKEY Root) {
 }
 
 }  // namespace
+
+std::vector<TQLStoredItem> StoredInstallItems() {
+  std::vector<TQLStoredItem> items;
+  TQLRegistry registry(HKEY_LOCAL_MACHINE);
+  if (!registry.OpenKeyReadOnly(kUninstallInfoKey)) return items;
+  for (const std::string& groupName : registry.GetKeyNames()) {
+    const int32_t first = IndexOfName(groupName, 0, InstallItemGroupKey, kItemsPerGroup);
+    TQLRegistry group(HKEY_LOCAL_MACHINE);
+    if (first < 0 || !group.OpenKeyReadOnly(std::string(kUninstallInfoKey) + "\\" + groupName)) continue;
+    for (const std::string& valueName : group.GetValueNames()) {
+      const int32_t index = IndexOfName(valueName, 3, InstallItemValueName, 1);
+      if (index >= 0 && index / kItemsPerGroup == first / kItemsPerGroup) items.push_back(ReadStoredItem(group, index));
+    }
+  }
+  std::sort(items.begin(), items.end(), [](const TQLStoredItem& a, const TQLStoredItem& b) { return a.Index < b.Index; });
+  return items;
+}
+
+std::string InstallItemGroupPath(int32_t Index) {
+  return std::string(kUninstallInfoKey) + "\\" + InstallItemGroupKey(Index);
+}
 
 TQLInstallRegistory& InstallRegistory() {
   static TQLInstallRegistory instance;
@@ -143,7 +133,7 @@ void TQLInstallRegistory::AddInstallItem(const std::string& Path, int32_t Size, 
   if (!registry.OpenKey(kUninstallInfoKey, true)) throw EQLRegistryError("Failed to set data for 'InstallItem'");
   const int32_t count = ReadItemCount(registry);
   registry.CloseKey();
-  if (!registry.OpenKey(GroupKeyPath(count), true))
+  if (!registry.OpenKey(InstallItemGroupPath(count), true))
     throw EQLRegistryError("Failed to set data for '" + InstallItemValueName(count) + "'");
   const std::vector<uint8_t> record = EncodeInstallItem({Time, Size, Path});
   registry.WriteBinaryData(InstallItemValueName(count), record.data(), record.size());
@@ -208,19 +198,18 @@ bool TQLInstallRegistory::UninstallItems() {
   }
   registry.CloseKey();
   TQLItemRemoval removal(InstallRoots());
-  std::vector<TStoredItem> items = StoredItems();
+  std::vector<TQLStoredItem> items = StoredInstallItems();
   std::vector<std::string> later;  // paths of later records, which describe the file as it is
   for (auto it = items.rbegin(); it != items.rend(); ++it) {
     if (!it->Damage.empty()) continue;
-    std::string key = it->Item.Path;
-    CharUpperBuffA(key.data(), DWORD(key.size()));
+    const std::string key = ComparablePathOf(it->Item.Path);
     if (std::find(later.begin(), later.end(), key) == later.end()) {
       later.push_back(key);
     } else {
       it->Item.Path.clear();  // an earlier record of a path recorded again later
     }
   }
-  for (const TStoredItem& stored : items) {
+  for (const TQLStoredItem& stored : items) {
     if (stored.Damage.empty() && !stored.Item.Path.empty())
       removal.Remove(stored.Item);
     else if (!stored.Damage.empty())

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "archive/QLDateTime.h"
+#include "records/QLInstallItem.h"
 #include "shell/QLRegistExt.h"
 
 constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Prismora 1.0 SE";
@@ -22,6 +23,21 @@ constexpr char kSectionKey[] = "SOFTWARE\\VELDRANE\\Prismora 1.0 SE\\SECTION";
 // product's browser MIME key on a machine that did not have it, so the
 // uninstall does not write it back.
 constexpr char kSiblingMimeCreatedValue[] = "SiblingMimeKeyCreated";
+
+// One "App" value found in a group subkey of the uninstall information: its
+// record, or why it cannot be read.
+struct TQLStoredItem {
+  int32_t Index = 0;
+  TQLInstallItem Item;
+  std::string Damage;
+};
+
+// Every "App" value that exists in the group subkeys, in item order,
+// whatever the item count says.
+std::vector<TQLStoredItem> StoredInstallItems();
+
+// The group subkey (below HKEY_LOCAL_MACHINE) that holds item Index.
+std::string InstallItemGroupPath(int32_t Index);
 
 class TQLInstallRegistory {
 public:
