@@ -116,6 +116,7 @@ private:
   bool FClosed = false;
   DWORD FLastKeepAlive = 0;
   TQLGaugePace FGaugePace;
+  bool FGaugesChanged = false;  // the pace has values the gauges do not show yet
   bool FShown = false;
 
   // Controls, named as the form names them.

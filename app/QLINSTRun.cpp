@@ -33,10 +33,14 @@ const char kFinishedPlain[] =
 // Keeps the window answering during the copying run. The extraction reports
 // far more often than a person can see: looking at the queue every 20 ms
 // keeps the window as lively and costs a fraction of looking every time.
+// The gauges take their values here too, right before they are painted:
+// values given between two paints would only ask the window system for a
+// repaint nobody sees.
 void TFQLINST::KeepAlive() {
   const DWORD now = GetTickCount();
   if (now - FLastKeepAlive < 20) return;
   FLastKeepAlive = now;
+  if (FGaugesChanged) ShowGauges();
   MSG message;
   if (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) ProcessMessages();
   UpdateWindow(FHandle);
@@ -47,11 +51,12 @@ void TFQLINST::OnFileExtracted(const std::string&, int32_t, double) { KeepAlive(
 // The gauges take the latest report at the pace's moments only: each
 // change is a repaint, and the extraction reports thousands of times a second.
 void TFQLINST::OnExtractProgress(int32_t Position, int32_t Max, bool Overall) {
-  if (FGaugePace.Report(Position, Max, Overall, GetTickCount())) ShowGauges();
+  if (FGaugePace.Report(Position, Max, Overall, GetTickCount())) FGaugesChanged = true;
   KeepAlive();
 }
 
 void TFQLINST::ShowGauges() {
+  FGaugesChanged = false;
   Gauge1->SetMaxValue(FGaugePace.Overall().Max);
   Gauge1->SetProgress(FGaugePace.Overall().Position);
   Gauge2->SetMaxValue(FGaugePace.Entry().Max);

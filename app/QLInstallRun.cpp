@@ -8,6 +8,7 @@
 #include "plugin/UPluginSetup.h"
 #include "records/QLDeferredFileOps.h"
 #include "records/QLInstallRegistory.h"
+#include "records/QLItemRecorder.h"
 #include "records/QLReinstallRecords.h"
 #include "shell/QLFileUtils.h"
 #include "shell/QLRegistExt.h"
@@ -71,6 +72,7 @@ TQLExtractResult InstallProductFiles(const std::string& DestFolder, const TQLPro
   earlier.KeepFolders(DestFolder);
   records.WriteAppMain();
   int missing = 0;
+  TQLItemRecorder recorder;  // AddInstallItem for each file, its keys kept open for the walk
   std::string recordError;  // the walk ends at an error; its text is kept here
   auto onFile = [&](const std::string& FullName, int32_t Size, TDateTime FileDate) {
     // A file that could not be created is not there to record.
@@ -79,7 +81,7 @@ TQLExtractResult InstallProductFiles(const std::string& DestFolder, const TQLPro
       return;
     }
     try {
-      records.AddInstallItem(FullName, Size, RecordedDate(FullName, FileDate));
+      recorder.Add(FullName, Size, RecordedDate(FullName, FileDate));
     } catch (const std::exception& e) {
       recordError = e.what();
       throw;

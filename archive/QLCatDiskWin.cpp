@@ -9,6 +9,24 @@
 
 namespace {
 
+// Sets the creation, access and write times of the open File to D taken as
+// local time, within the years SetFileDateTime accepts.
+bool SetHandleDateTime(HANDLE File, TDateTime D) {
+  TQLDateFields f = DecodeDateTime(D);
+  if (f.Year <= 1980 || f.Year >= 2099) return false;
+  SYSTEMTIME st{};
+  st.wYear = WORD(f.Year);
+  st.wMonth = WORD(f.Month);
+  st.wDay = WORD(f.Day);
+  st.wHour = WORD(f.Hour);
+  st.wMinute = WORD(f.Minute);
+  st.wSecond = WORD(f.Second);
+  st.wMilliseconds = WORD(f.Millisecond);
+  FILETIME local, utc;
+  return SystemTimeToFileTime(&st, &local) && LocalFileTimeToFileTime(&local, &utc) &&
+         SetFileTime(File, &utc, &utc, &utc);
+}
+
 class TWinOutputFile : public TQLOutputFile {
 public:
   TWinOutputFile(std::string Path, TQLFileHandle Handle) : FPath(std::move(Path)), FHandle(std::move(Handle)) {}
@@ -21,6 +39,7 @@ public:
     DWORD written = 0;
     return WriteFile(FHandle.Get(), Data, DWORD(Count), &written, nullptr) && written == DWORD(Count);
   }
+  bool SetDate(TDateTime D) override { return SetHandleDateTime(FHandle.Get(), D); }
   bool Close() override { return CloseHandle(FHandle.Release()) != FALSE; }
 
 private:
@@ -67,20 +86,7 @@ public:
 bool SetFileDateTime(const std::string& Path, TDateTime D) {
   TQLFileHandle h(CreateFileA(Path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!h) return false;
-  TQLDateFields f = DecodeDateTime(D);
-  if (f.Year <= 1980 || f.Year >= 2099) return false;
-  SYSTEMTIME st{};
-  st.wYear = WORD(f.Year);
-  st.wMonth = WORD(f.Month);
-  st.wDay = WORD(f.Day);
-  st.wHour = WORD(f.Hour);
-  st.wMinute = WORD(f.Minute);
-  st.wSecond = WORD(f.Second);
-  st.wMilliseconds = WORD(f.Millisecond);
-  FILETIME local, utc;
-  return SystemTimeToFileTime(&st, &local) && LocalFileTimeToFileTime(&local, &utc) &&
-         SetFileTime(h.Get(), &utc, &utc, &utc);
+  return h && SetHandleDateTime(h.Get(), D);
 }
 
 bool ExtractArchive(const std::string& DestFolder, TQLTurboStream& Stream, const TQLExtractedProc& OnExtracted,

@@ -74,7 +74,7 @@ void ReportBlock(const TQLExtractContext& Context, int64_t Before, int32_t Count
 // Writes the entry's decoded blocks into the target. Returns the size
 // written; throws on any failure, leaving no file behind.
 int32_t WriteTarget(TQLEntryBlocks& Data, const TQLCatEntry& Entry, const std::string& Target,
-                    const TQLExtractContext& Context) {
+                    const TQLExtractContext& Context, bool& Dated) {
   std::unique_ptr<TQLOutputFile> file = Context.Disk.CreateOutputFile(Target);
   if (!file) throw EQLStreamError("cannot create " + Target);
   Report(Context, 0, Entry.UncompressedSize, false);
@@ -90,6 +90,7 @@ int32_t WriteTarget(TQLEntryBlocks& Data, const TQLCatEntry& Entry, const std::s
     written += n;
   }
   Report(Context, int32_t(written), Entry.UncompressedSize, false);  // the decoder's last, empty read
+  Dated = file->SetDate(ExtractedFileDate(Context.DateText, Entry.FileDateTime));
   if (!file->Close()) throw EQLStreamError("cannot close " + Target);
   Report(Context, int32_t(written), Entry.UncompressedSize, false);
   return int32_t(written);
@@ -112,16 +113,17 @@ bool ExtractEntry(const TQLCatEntry& Entry, TQLEntryBlocks& Data, const std::str
   const bool later = clearing == TClearing::ReplaceLater;
   const std::string written = later ? PendingName(target, Context) : target;
   bool complete = false;
+  bool dated = false;
   try {
     if (written.empty()) throw EQLStreamError("cannot create " + target + kPendingReplaceSuffix);
-    Size = WriteTarget(Data, Entry, written, Context);
+    Size = WriteTarget(Data, Entry, written, Context, dated);
     complete = true;
   } catch (const std::exception&) {
     Size = 0;
     if (!SuppressCreateErrors && Context.Prompts.AskCannotCreate("File Cannt create:\r\r" + target))
       SuppressCreateErrors = true;
   }
-  Context.Disk.SetFileDateTime(written, ExtractedFileDate(Context.DateText, Entry.FileDateTime));
+  if (!complete || !dated) Context.Disk.SetFileDateTime(written, ExtractedFileDate(Context.DateText, Entry.FileDateTime));
   FileDate = Entry.FileDateTime;
   FullName = target;
   if (later) {

@@ -33,6 +33,12 @@ class TQLOutputFile {
 public:
   virtual ~TQLOutputFile() = default;
   virtual bool Write(const void* Data, int32_t Count) = 0;  // false on a short write
+  // Dates the file through the open file, after the last write; false where
+  // that is not done, and the walk then dates it by its path once closed.
+  virtual bool SetDate(TDateTime D) {
+    (void)D;
+    return false;
+  }
   virtual bool Close() = 0;
 };
 

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 
 #include "records/QLInstallItem.h"
+#include "records/QLItemRecorder.h"
 #include "records/QLItemRemoval.h"
 #include "shell/QLFileUtils.h"
 #include "shell/QLFolderSafety.h"
@@ -17,8 +19,6 @@ namespace {
 
 constexpr int32_t kVersionMinor = 327680;  // 0x50000
 
-// The item count of key 2; 0 when absent.
-int32_t ReadItemCount(TQLRegistry& Key) { return Key.ReadInteger("InstallItem").value_or(0); }
 
 // Index of a name made by Format from a number (a group subkey, an "App"
 // value), or -1 when the name is not one that Format makes.
@@ -127,19 +127,7 @@ void TQLInstallRegistory::WriteAppMain() {
 }
 
 void TQLInstallRegistory::AddInstallItem(const std::string& Path, int32_t Size, TDateTime Time) {
-  // A file left unrecorded could never be removed: a key that cannot be
-  // opened is a failed write.
-  TQLRegistry registry(HKEY_LOCAL_MACHINE);
-  if (!registry.OpenKey(kUninstallInfoKey, true)) throw EQLRegistryError("Failed to set data for 'InstallItem'");
-  const int32_t count = ReadItemCount(registry);
-  registry.CloseKey();
-  if (!registry.OpenKey(InstallItemGroupPath(count), true))
-    throw EQLRegistryError("Failed to set data for '" + InstallItemValueName(count) + "'");
-  const std::vector<uint8_t> record = EncodeInstallItem({Time, Size, Path});
-  registry.WriteBinaryData(InstallItemValueName(count), record.data(), record.size());
-  registry.CloseKey();
-  // The record is complete before the count admits it.
-  if (registry.OpenKey(kUninstallInfoKey, true)) registry.WriteInteger("InstallItem", count + 1);
+  TQLItemRecorder().Add(Path, Size, Time);
 }
 
 void TQLInstallRegistory::WriteSection(bool Write, const std::string& SetupPath) {
@@ -199,15 +187,12 @@ bool TQLInstallRegistory::UninstallItems() {
   registry.CloseKey();
   TQLItemRemoval removal(InstallRoots());
   std::vector<TQLStoredItem> items = StoredInstallItems();
-  std::vector<std::string> later;  // paths of later records, which describe the file as it is
+  std::set<std::string> later;  // paths of later records, which describe the file as it is
+  TQLComparablePaths comparable;
   for (auto it = items.rbegin(); it != items.rend(); ++it) {
     if (!it->Damage.empty()) continue;
-    const std::string key = ComparablePathOf(it->Item.Path);
-    if (std::find(later.begin(), later.end(), key) == later.end()) {
-      later.push_back(key);
-    } else {
+    if (!later.insert(comparable.Of(it->Item.Path)).second)
       it->Item.Path.clear();  // an earlier record of a path recorded again later
-    }
   }
   for (const TQLStoredItem& stored : items) {
     if (stored.Damage.empty() && !stored.Item.Path.empty())

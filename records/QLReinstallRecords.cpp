@@ -69,6 +69,9 @@ void TQLEarlierInstallation::KeepFolders(const std::string& NewAppPath) const {
 }
 
 void TQLEarlierInstallation::MergeItems() const {
+  // With no earlier record the list holds this run's alone, each file once
+  // (the uninstall takes the latest record of a path the archive named twice).
+  if (FItemCount <= 0) return;
   if (!TQLRegistry(HKEY_LOCAL_MACHINE).KeyExists(kUninstallInfoKey)) return;
   const std::vector<TQLStoredItem> stored = StoredInstallItems();
   // A damaged record cannot be moved: the list then stays as it is, longer
@@ -79,8 +82,9 @@ void TQLEarlierInstallation::MergeItems() const {
   // gone describes nothing.
   std::vector<TQLStoredItem> kept;
   std::set<std::string> seen;
+  TQLComparablePaths comparable;
   for (auto it = stored.rbegin(); it != stored.rend(); ++it) {
-    if (!seen.insert(ComparablePathOf(it->Item.Path)).second) continue;
+    if (!seen.insert(comparable.Of(it->Item.Path)).second) continue;
     if (it->Index < FItemCount && !FileExists(it->Item.Path)) continue;
     kept.push_back(*it);
   }

@@ -79,6 +79,18 @@ bool SamePath(const std::string& A, const std::string& B) {
   return !A.empty() && ComparablePathOf(A) == ComparablePathOf(B);
 }
 
+std::string TQLComparablePaths::Of(const std::string& Path) {
+  const std::string full = FullPathOf(Path);
+  const size_t slash = full.rfind('\\');
+  if (slash == std::string::npos || slash + 1 == full.size()) return ComparablePathOf(Path);
+  const std::string folder = full.substr(0, slash);
+  auto found = FFolders.find(folder);
+  if (found == FFolders.end()) found = FFolders.emplace(folder, ComparablePathOf(folder + "\\")).first;
+  std::string name = full.substr(slash + 1);
+  CharUpperBuffA(&name[0], DWORD(name.size()));
+  return found->second + "\\" + name;
+}
+
 TQLFolderSafety::TQLFolderSafety() {
   for (int csidl = 0; csidl <= kLastCsidl; ++csidl) Protect(GetSpecialFolderPath(csidl));
   for (const char* function : {"GetWindowsDirectoryA", "GetSystemDirectoryA", "GetSystemWindowsDirectoryA",

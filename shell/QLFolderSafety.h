@@ -6,6 +6,7 @@
 // themselves are the portable QLPathRules.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,18 @@ std::string ComparablePathOf(const std::string& Path);
 
 // Whether A and B name the same file or folder (by the comparable form).
 bool SamePath(const std::string& A, const std::string& B);
+
+// The comparable form of the many files an installation records, which lie
+// in a few dozen folders: each folder's long form is asked of the file
+// system once. The file's own name is taken as written (upper-cased), as
+// the records hold it: the name the archive gave the file.
+class TQLComparablePaths {
+public:
+  std::string Of(const std::string& Path);
+
+private:
+  std::map<std::string, std::string> FFolders;  // full folder path -> comparable form
+};
 
 class TQLFolderSafety {
 public:

@@ -54,4 +54,26 @@ TEST_F(FolderSafety, FoldersBelowThemMayGo) {
   EXPECT_FALSE(SamePath("", ""));
 }
 
+// The installation's many records: each path in the form ComparablePathOf
+// gives, however its folder is spelt, with one folder lookup reused.
+TEST_F(FolderSafety, RecordedPathsCompareLikeSinglePaths) {
+  const std::string programFiles = GetSpecialFolderPath(CSIDL_PROGRAM_FILES);
+  const std::string folder = programFiles + "\\Prismora Comparable Paths";
+  ASSERT_TRUE(ForceDirectories(folder));
+  char shortForm[MAX_PATH] = {};
+  ASSERT_NE(0u, GetShortPathNameA(folder.c_str(), shortForm, MAX_PATH));
+  std::string lower = folder;
+  CharLowerBuffA(&lower[0], DWORD(lower.size()));
+
+  TQLComparablePaths comparable;
+  const std::string expected = ComparablePathOf(folder + "\\readme.txt");
+  EXPECT_EQ(expected, comparable.Of(folder + "\\README.TXT"));
+  EXPECT_EQ(expected, comparable.Of(std::string(shortForm) + "\\readme.txt"));
+  EXPECT_EQ(expected, comparable.Of(lower + "\\ReadMe.txt"));
+  EXPECT_NE(expected, comparable.Of(folder + "\\readme.txt.bak"));
+  EXPECT_EQ(ComparablePathOf("C:\\boot.ini"), comparable.Of("c:\\BOOT.INI"));
+  EXPECT_EQ(ComparablePathOf("C:\\"), comparable.Of("C:\\"));
+  RemoveDirectoryA(folder.c_str());
+}
+
 }  // namespace

@@ -6,6 +6,8 @@
 
 namespace {
 
+constexpr size_t kUsualValueSize = 512;  // the item records, paths and numbers all fit
+
 std::string RelativeKey(const std::string& Key) {
   size_t start = Key.find_first_not_of('\\');
   return start == std::string::npos ? std::string() : Key.substr(start);
@@ -108,13 +110,22 @@ std::vector<std::string> TQLRegistry::GetValueNames() const {
 
 bool TQLRegistry::QueryValue(const std::string& Name, DWORD& Type, std::vector<uint8_t>* Data) const {
   DWORD size = 0;
-  if (RegQueryValueExA(FKey.Get(), Name.c_str(), nullptr, &Type, nullptr, &size) != ERROR_SUCCESS) return false;
-  if (!Data) return true;
-  Data->assign(size, 0);
-  if (size == 0) return true;
-  if (RegQueryValueExA(FKey.Get(), Name.c_str(), nullptr, &Type, Data->data(), &size) != ERROR_SUCCESS) return false;
-  Data->resize(size);
-  return true;
+  if (!Data) return RegQueryValueExA(FKey.Get(), Name.c_str(), nullptr, &Type, nullptr, &size) == ERROR_SUCCESS;
+  // One call for the usual small value; a larger one (or one that grew
+  // meanwhile) is asked for again with the size the system gave.
+  Data->assign(kUsualValueSize, 0);
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    size = DWORD(Data->size());
+    const LONG status = RegQueryValueExA(FKey.Get(), Name.c_str(), nullptr, &Type, Data->data(), &size);
+    if (status == ERROR_MORE_DATA) {
+      Data->assign(size > Data->size() ? size : 2 * Data->size(), 0);
+      continue;
+    }
+    if (status != ERROR_SUCCESS) return false;
+    Data->resize(size);
+    return true;
+  }
+  return false;
 }
 
 bool TQLRegistry::ValueExists(const std::string& Name) const {

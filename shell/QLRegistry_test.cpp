@@ -113,6 +113,17 @@ TEST_F(RegistryTest, IntegersAndBinaryRecords) {
   EXPECT_TRUE(registry.ReadBinaryData("Missing").empty());
   registry.CloseKey();
 
+  // Values past the first read's buffer come back whole.
+  std::vector<uint8_t> large(5000);
+  for (size_t i = 0; i < large.size(); ++i) large[i] = uint8_t(i * 7 + 1);
+  const std::string longText(1500, 'x');
+  ASSERT_TRUE(registry.OpenKey(Key("Numbers"), true));
+  registry.WriteBinaryData("Large", large.data(), large.size());
+  registry.WriteString("LongText", longText);
+  EXPECT_EQ(registry.ReadBinaryData("Large"), large);
+  EXPECT_EQ(registry.ReadString("LongText"), longText);
+  registry.CloseKey();
+
   EXPECT_EQ(RawValue(HKEY_CURRENT_USER, Key("Numbers"), "Count").Type, DWORD(REG_DWORD));
   EXPECT_EQ(RawValue(HKEY_CURRENT_USER, Key("Numbers"), "Count").Data, (std::vector<uint8_t>{0, 0, 5, 0}));
   EXPECT_EQ(RawValue(HKEY_CURRENT_USER, Key("Numbers"), "Record").Type, DWORD(REG_BINARY));

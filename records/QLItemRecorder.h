@@ -1,0 +1,28 @@
+// Appends item records to the installation's list (the group subkeys of
+// the uninstall information), one record per installed file. The keys it
+// writes into stay open from one record to the next, since an extraction
+// records thousands of files in a row; each record is still written as a
+// single append is: the count read from the registry, the record into its
+// group subkey, then the count raised, so an interruption leaves the count
+// describing only complete records.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "archive/QLDateTime.h"
+#include "shell/QLRegistry.h"
+
+class TQLItemRecorder {
+public:
+  TQLItemRecorder();
+
+  // Records the file; raises EQLRegistryError when the record or the count
+  // cannot be written.
+  void Add(const std::string& Path, int32_t Size, TDateTime Time);
+
+private:
+  TQLRegistry FInfo;   // the uninstall information, which holds the count
+  TQLRegistry FGroup;  // the group subkey of the last record
+  std::string FGroupPath;
+};
