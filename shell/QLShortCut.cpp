@@ -4,8 +4,8 @@
 #include <shlobj.h>
 
 #include <functional>
-#include <system_error>
 
+#include "archive/QLNumberText.h"
 #include "shell/QLFileUtils.h"
 #include "shell/QLPlatform.h"
 #include "shell/QLWinHandles.h"
@@ -26,13 +26,23 @@ std::wstring WideOf(const std::string& Text) {
   return wide;
 }
 
+// The system's text for a COM result, without its closing period and line end.
+std::string SystemTextOf(HRESULT Status) {
+  char text[512] = {};
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, DWORD(Status), 0, text,
+                           sizeof text, nullptr);
+  while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == '.' || text[n - 1] == ' ')) --n;
+  if (n == 0) return "error " + HexText(uint32_t(Status), 8);
+  return std::string(text, n);
+}
+
 TQLComPtr<IShellLinkA> NewShellLink() {
   IShellLinkA* raw = nullptr;
   HRESULT result =
       CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, reinterpret_cast<void**>(&raw));
   TQLComPtr<IShellLinkA> link(raw);
   if (FAILED(result) || !link)
-    throw std::system_error(static_cast<int>(result), std::system_category(), "shell link object");
+    throw EQLShellLinkError(int32_t(result), "shell link object: " + SystemTextOf(result));
   return link;
 }
 
