@@ -8,6 +8,7 @@
 #include "archive/QLNumberText.h"
 #include "shell/QLFileUtils.h"
 #include "shell/QLPlatform.h"
+#include "shell/QLWidePath.h"
 #include "shell/QLWinHandles.h"
 
 namespace {
@@ -16,15 +17,6 @@ constexpr int CsidlDesktop = 16;         // CSIDL_DESKTOPDIRECTORY
 constexpr int CsidlPrograms = 2;         // CSIDL_PROGRAMS
 constexpr int CsidlCommonDesktop = 25;   // CSIDL_COMMON_DESKTOPDIRECTORY
 constexpr int CsidlCommonPrograms = 23;  // CSIDL_COMMON_PROGRAMS
-
-std::wstring WideOf(const std::string& Text) {
-  int length = MultiByteToWideChar(CP_ACP, 0, Text.c_str(), -1, nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, Text.c_str(), -1, &wide[0], length);
-  wide.resize(static_cast<size_t>(length - 1));
-  return wide;
-}
 
 // The system's text for a COM result, without its closing period and line end.
 std::string SystemTextOf(HRESULT Status) {
@@ -73,7 +65,7 @@ bool SaveLink(IShellLinkA& Link, const std::string& LinkPath) {
   HRESULT result = Link.QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&raw));
   TQLComPtr<IPersistFile> file(raw);
   if (FAILED(result) || !file) return false;
-  return SUCCEEDED(file.Get()->Save(WideOf(LinkPath).c_str(), FALSE));
+  return SUCCEEDED(file.Get()->Save(WidePathOf(LinkPath).c_str(), FALSE));
 }
 
 std::string FolderPart(const std::string& Path) {
