@@ -31,6 +31,10 @@ function(ql_target_defaults target)
     # form: the shipped programs are optimised as a whole at their link
     # (app/CMakeLists.txt), the test programs link the compiled code.
     target_compile_options(${target} PRIVATE -flto -ffat-lto-objects)
+    # Function-local statics are set up without a lock: the program has one
+    # user-interface thread, and the archive's decoder threads reach no
+    # function-local static (keep it so). Saves the lock's library code.
+    target_compile_options(${target} PRIVATE -fno-threadsafe-statics)
     # No path of the build machine in what ships.
     target_compile_options(${target} PRIVATE -ffile-prefix-map=${PROJECT_SOURCE_DIR}/=
       -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
