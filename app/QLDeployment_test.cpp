@@ -132,8 +132,8 @@ TEST_F(SilentDeployment, UnusableFoldersAreRefusedNotGuessed) {
   EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kTestUninstallKey));
 }
 
-// The test session maps a 1 MiB drive as S: where the machine lets it mount
-// one: the product and its uninstaller need more.
+// The test session maps a 512 KiB drive as S: where the machine lets it
+// mount one: the product alone needs more.
 TEST_F(SilentDeployment, TooLittleSpaceFailsBeforeAnythingIsWritten) {
   if (GetDriveTypeA("S:\\") <= DRIVE_NO_ROOT_DIR) GTEST_SKIP() << "no small drive S: on this machine";
   const std::string log = Temp / "install.log";

@@ -93,8 +93,9 @@ std::string TFQLINST::FolderText() const {
   return ExactAnsiOf(FolderTextW(), text) ? text : std::string();
 }
 
-std::wstring TFQLINST::FolderTextW() const {
-  std::wstring text(size_t(GetWindowTextLengthW(Edit_FolderLocate)) + 1, L'\0');
+TQLWideText TFQLINST::FolderTextW() const {
+  TQLWideText text;
+  text.resize(size_t(GetWindowTextLengthW(Edit_FolderLocate)) + 1);
   text.resize(size_t(GetWindowTextW(Edit_FolderLocate, text.data(), int(text.size()))));
   return text;
 }

@@ -16,6 +16,7 @@
 
 #include "app/QLWizardStartup.h"
 #include "archive/QLDIBImage.h"
+#include "shell/QLWidePath.h"
 #include "ui/FoldrDlg.h"
 #include "ui/MultiLang.h"
 #include "ui/QLGauge.h"
@@ -61,7 +62,7 @@ public:
   TQLPage Page() const { return FPage; }
   // The destination folder as typed; empty when it has no ANSI form.
   std::string FolderText() const;
-  std::wstring FolderTextW() const;
+  TQLWideText FolderTextW() const;
 
   int64_t InstallSize = 0;
   int64_t FreeSpace = 0;

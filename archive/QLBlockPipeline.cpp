@@ -1,7 +1,6 @@
 #include "archive/QLBlockPipeline.h"
 
 #include <mutex>
-#include <system_error>
 #include <utility>
 
 namespace {
@@ -41,14 +40,30 @@ private:
   uint8_t* FBlock = nullptr;
 };
 
+// A worker thread and what it needs to know at its start.
+struct TQLBlockPipeline::TWorker {
+  TQLBlockPipeline* Owner;
+  int32_t Index;
+  std::unique_ptr<TQLSyncThread> Thread;
+};
+
+void TQLBlockPipeline::RunWorker(void* Worker) {
+  auto* worker = static_cast<TWorker*>(Worker);
+  worker->Owner->WorkerLoop(worker->Index);
+}
+
 TQLBlockPipeline::TQLBlockPipeline(const TQLPipelineShape& Shape) {
   for (int32_t w = 0; w < Shape.Workers; ++w) {
     FPools.push_back(std::make_unique<TQLBlockPool>(Shape.BlocksPerWorker, Shape.BlockSize));
     FBlockFreed.push_back(std::make_unique<TQLSyncCondition>());
   }
   try {
-    for (int32_t w = 0; w < Shape.Workers; ++w) FThreads.emplace_back(&TQLBlockPipeline::WorkerLoop, this, w);
-  } catch (const std::system_error&) {
+    for (int32_t w = 0; w < Shape.Workers; ++w) {
+      auto worker = std::make_unique<TWorker>(TWorker{this, w, nullptr});
+      worker->Thread = std::make_unique<TQLSyncThread>(RunWorker, worker.get());
+      FThreads.push_back(std::move(worker));
+    }
+  } catch (const EQLThreadStartError&) {
     if (FThreads.empty()) throw;  // fewer workers still make progress
   }
 }
@@ -62,8 +77,7 @@ void TQLBlockPipeline::Stop() {
     FJobPosted.NotifyAll();
     for (const auto& freed : FBlockFreed) freed->NotifyAll();
   }
-  for (std::thread& t : FThreads) t.join();
-  FThreads.clear();
+  FThreads.clear();  // waits for each thread to end
 }
 
 void TQLBlockPipeline::Post(TWork Work) {

@@ -11,7 +11,6 @@
 #include <exception>
 #include <functional>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "archive/QLBlockPool.h"
@@ -38,7 +37,7 @@ class TQLBlockPipeline {
 public:
   using TWork = std::function<void(TQLBlockSink& Sink)>;
 
-  // Raises std::system_error when not a single worker can be started.
+  // Raises EQLThreadStartError when not a single worker can be started.
   explicit TQLBlockPipeline(const TQLPipelineShape& Shape);
   ~TQLBlockPipeline();
   TQLBlockPipeline(const TQLBlockPipeline&) = delete;
@@ -72,6 +71,8 @@ private:
   };
   class TSink;
 
+  struct TWorker;
+  static void RunWorker(void* Worker);
   void WorkerLoop(int32_t Worker);
   std::shared_ptr<TJob> ClaimJob(int32_t Worker);  // with the lock held
   uint8_t* TakeBlock(TJob& Job, int32_t Worker);
@@ -91,5 +92,5 @@ private:
   std::deque<std::shared_ptr<TJob>> FJobs;  // oldest first
   TBlock FCurrent{nullptr, 0, -1};          // the block the consumer holds
   bool FStopping = false;
-  std::vector<std::thread> FThreads;
+  std::vector<std::unique_ptr<TWorker>> FThreads;
 };

@@ -1,7 +1,6 @@
 #include "archive/QLCatExtract.h"
 
 #include <deque>
-#include <system_error>
 #include <vector>
 
 #include "archive/QLCatDec.h"
@@ -220,7 +219,7 @@ bool ExtractDecodingAhead(const std::string& DestFolder, TQLTurboStream& Stream,
 std::unique_ptr<TQLBlockPipeline> StartDecoders(int32_t Threads) {
   try {
     return std::make_unique<TQLBlockPipeline>(TQLPipelineShape{Threads, kEntryBlockSize, kBlocksPerDecoder});
-  } catch (const std::system_error&) {
+  } catch (const EQLThreadStartError&) {
     return nullptr;
   }
 }

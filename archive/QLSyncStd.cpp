@@ -1,8 +1,26 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "archive/QLSync.h"
+
+struct TQLSyncThread::TImpl {
+  std::thread Thread;
+};
+
+TQLSyncThread::TQLSyncThread(TEntry Entry, void* Argument) : FImpl(std::make_unique<TImpl>()) {
+  try {
+    FImpl->Thread = std::thread(Entry, Argument);
+  } catch (const std::system_error&) {
+    throw EQLThreadStartError("cannot start a thread");
+  }
+}
+
+TQLSyncThread::~TQLSyncThread() { FImpl->Thread.join(); }
+
+int32_t ProcessorCount() { return int32_t(std::thread::hardware_concurrency()); }
 
 struct TQLSyncLock::TImpl {
   std::mutex Mutex;

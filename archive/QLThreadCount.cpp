@@ -1,7 +1,8 @@
 #include "archive/QLThreadCount.h"
 
 #include <atomic>
-#include <thread>
+
+#include "archive/QLSync.h"
 
 namespace {
 
@@ -10,8 +11,8 @@ std::atomic<int32_t> ChosenCount{0};
 }  // namespace
 
 int32_t MachineThreadCount() {
-  unsigned n = std::thread::hardware_concurrency();
-  return n == 0 ? 1 : int32_t(n);
+  const int32_t n = ProcessorCount();
+  return n < 1 ? 1 : n;
 }
 
 int32_t ExtractThreadCount() {

@@ -5,13 +5,14 @@
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-class EQLStreamError : public std::runtime_error {
+#include "archive/QLError.h"
+
+class EQLStreamError : public EQLError {
 public:
-  using std::runtime_error::runtime_error;
+  using EQLError::EQLError;
 };
 
 class TQLTurboStream {

@@ -6,6 +6,9 @@ if(QL_WINDOWS)
   add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 WIN32_LEAN_AND_MEAN NOMINMAX STRICT)
   # Link the runtime statically: the programs need no MinGW DLLs beside them.
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # Programs link the compiled code of the objects (see ql_target_defaults),
+  # except those marked QL_WHOLE_PROGRAM, which are optimised as a whole.
+  add_link_options($<$<NOT:$<BOOL:$<TARGET_PROPERTY:QL_WHOLE_PROGRAM>>>:-fno-lto>)
   set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
@@ -24,6 +27,14 @@ function(ql_target_defaults target)
     # and every function in a section of its own so the linker can drop
     # what the program never calls.
     target_compile_options(${target} PRIVATE -Os -ffunction-sections -fdata-sections)
+    # Each object carries its compiled code and the compiler's intermediate
+    # form: the shipped programs are optimised as a whole at their link
+    # (app/CMakeLists.txt), the test programs link the compiled code.
+    target_compile_options(${target} PRIVATE -flto -ffat-lto-objects)
+    # Function-local statics are set up without a lock: the program has one
+    # user-interface thread, and the archive's decoder threads reach no
+    # function-local static (keep it so). Saves the lock's library code.
+    target_compile_options(${target} PRIVATE -fno-threadsafe-statics)
     # No path of the build machine in what ships.
     target_compile_options(${target} PRIVATE -ffile-prefix-map=${PROJECT_SOURCE_DIR}/=
       -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)

@@ -111,8 +111,8 @@ namespace {
 
 // The system's pending operations as (source, target) pairs, in order; the
 // NT paths ("\??\C:\...") as the system keeps them.
-std::vector<std::pair<std::wstring, std::wstring>> PendingRenameOperations() {
-  std::vector<std::pair<std::wstring, std::wstring>> pairs;
+std::vector<std::pair<TQLWideText, TQLWideText>> PendingRenameOperations() {
+  std::vector<std::pair<TQLWideText, TQLWideText>> pairs;
   // Read in UTF-16: the ANSI form of the value would lose the names.
   HKEY raw = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0, KEY_QUERY_VALUE,
@@ -127,7 +127,7 @@ std::vector<std::pair<std::wstring, std::wstring>> PendingRenameOperations() {
                        reinterpret_cast<BYTE*>(data.data()), &bytes) != ERROR_SUCCESS)
     return pairs;
   data.resize(bytes / sizeof(wchar_t));
-  std::vector<std::wstring> strings(1);
+  std::vector<TQLWideText> strings(1);
   for (const wchar_t c : data) {
     if (c == L'\0')
       strings.emplace_back();
@@ -141,9 +141,13 @@ std::vector<std::pair<std::wstring, std::wstring>> PendingRenameOperations() {
   return pairs;
 }
 
-std::wstring NTPathOf(const std::string& Path) { return L"\\??\\" + WidePathOf(FullPathOf(Path)); }
+TQLWideText NTPathOf(const std::string& Path) {
+  TQLWideText path(L"\\??\\");
+  path += WidePathOf(FullPathOf(Path));
+  return path;
+}
 
-bool SamePath(const std::wstring& A, const std::wstring& B) {
+bool SamePath(const TQLWideText& A, const TQLWideText& B) {
   return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, A.data(), int(A.size()), B.data(), int(B.size())) ==
          CSTR_EQUAL;
 }
@@ -156,13 +160,13 @@ bool IsDeletePendingAtReboot(const std::string& Path) {
     return ReadSectionLines(RenameSection, WinInitFile, lines) &&
            FindLine(lines, RebootDeleteLine(Path)) != lines.end();
   }
-  const std::wstring target = NTPathOf(Path), shortTarget = NTPathOf(ShortPathOf(Path));
+  const TQLWideText target = NTPathOf(Path), shortTarget = NTPathOf(ShortPathOf(Path));
   bool pending = false;
   // The last operation that names the path decides: a delete, or a file
   // moved onto it afterwards ("!" marks a replace).
   for (const auto& op : PendingRenameOperations()) {
-    std::wstring to = op.second;
-    if (!to.empty() && to[0] == L'!') to.erase(0, 1);
+    const bool replace = !op.second.empty() && op.second[0] == L'!';
+    const TQLWideText to = replace ? TQLWideText(op.second.data() + 1, op.second.size() - 1) : op.second;
     if (op.second.empty() && (SamePath(op.first, target) || SamePath(op.first, shortTarget))) pending = true;
     if (!to.empty() && (SamePath(to, target) || SamePath(to, shortTarget))) pending = false;
   }

@@ -15,12 +15,12 @@ ql_wine_stop() {
   if mountpoint -q "$ql_small_disk" 2>/dev/null; then umount "$ql_small_disk" 2>/dev/null || true; fi
 }
 
-# A drive S: of 1 MiB for the tests of a full disk, where the machine lets
+# A drive S: of 512 KiB for the tests of a full disk, where the machine lets
 # root mount a small file system; without it those tests are skipped.
 ql_map_small_disk() {
   mkdir -p "$ql_small_disk"
   if ! mountpoint -q "$ql_small_disk" 2>/dev/null; then
-    mount -t tmpfs -o size=1m tmpfs "$ql_small_disk" 2>/dev/null || return 0
+    mount -t tmpfs -o size=512k tmpfs "$ql_small_disk" 2>/dev/null || return 0
   fi
   rm -rf "${ql_small_disk:?}"/*
   ln -sfn "$ql_small_disk" "$WINEPREFIX/dosdevices/s:"

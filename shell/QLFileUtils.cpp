@@ -137,7 +137,7 @@ int CopyFileWithTime(const std::string& Source, const std::string& Dest) {
   return CopyFileWithTime(WidePathOf(Source), Dest);
 }
 
-int CopyFileWithTime(const std::wstring& Source, const std::string& Dest) {
+int CopyFileWithTime(const TQLWideText& Source, const std::string& Dest) {
   const DWORD sourceAttributes = Source.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(Source.c_str());
   if (sourceAttributes == INVALID_FILE_ATTRIBUTES || (sourceAttributes & FILE_ATTRIBUTE_DIRECTORY))
     return cfSourceMissing;
@@ -158,7 +158,7 @@ bool ClearDestination(const std::string& Dest) {
   return !FileExists(Dest) || DeleteFileIfExists(Dest);
 }
 
-void GiveTimeAndAttributesOf(const std::wstring& Source, const std::string& Dest) {
+void GiveTimeAndAttributesOf(const TQLWideText& Source, const std::string& Dest) {
   const DWORD attributes = GetFileAttributesW(Source.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return;
   FILETIME written{};
@@ -203,7 +203,7 @@ std::string GetSpecialFolderPath(int Csidl) {
   if (FAILED(result) || !list) return std::string();
   wchar_t path[MAX_PATH] = {};
   if (!SHGetPathFromIDListW(list.Get(), path)) return std::string();
-  return StorablePathOf(path);
+  return StorablePathOf(TQLWideText(path));
 }
 
 namespace {
@@ -264,7 +264,7 @@ bool ReadOwnFixedVersion(VS_FIXEDFILEINFO& Info) {
   UINT length = 0;
   DWORD unused = 0;
   if (IsNTFamily()) {
-    const std::wstring path = ProgramPathW();
+    const TQLWideText path = ProgramPathW();
     block.resize(GetFileVersionInfoSizeW(path.c_str(), &unused));
     if (block.empty() || !GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()) ||
         !VerQueryValueW(block.data(), L"\\", &fixed, &length))

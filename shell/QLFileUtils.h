@@ -7,6 +7,7 @@
 #include <string>
 
 #include "archive/QLDateTime.h"
+#include "shell/QLWidePath.h"
 
 // True when Path names an existing folder.
 bool DirectoryExists(const std::string& Path);
@@ -42,7 +43,7 @@ enum : int {
 int CopyFileWithTime(const std::string& Source, const std::string& Dest);
 // The same from a source named by its UTF-16 path (the running program's own
 // file, whose folder may have no ANSI name).
-int CopyFileWithTime(const std::wstring& Source, const std::string& Dest);
+int CopyFileWithTime(const TQLWideText& Source, const std::string& Dest);
 
 // Makes room for a new file at Dest: its folders created, a file already
 // there deleted (whatever its attributes); false when that file stays.
@@ -51,7 +52,7 @@ bool ClearDestination(const std::string& Dest);
 // Gives Dest the last-write time of Source at the 2-second DOS granularity
 // and Source's attributes (what CopyFileWithTime does after copying);
 // nothing when Source is missing.
-void GiveTimeAndAttributesOf(const std::wstring& Source, const std::string& Dest);
+void GiveTimeAndAttributesOf(const TQLWideText& Source, const std::string& Dest);
 
 // Last-write time of the file as local time at the 2-second DOS
 // granularity; 0 when there is no such file.

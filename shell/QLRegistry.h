@@ -8,16 +8,16 @@
 
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "archive/QLError.h"
 #include "shell/QLWinHandles.h"
 
 // "Failed to set data for '<value>'" or "Invalid data type for '<value>'".
-class EQLRegistryError : public std::runtime_error {
+class EQLRegistryError : public EQLError {
  public:
-  using std::runtime_error::runtime_error;
+  using EQLError::EQLError;
 };
 
 // Key paths are always taken from the root key; a leading "\" is allowed and

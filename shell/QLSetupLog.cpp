@@ -17,7 +17,7 @@ TQLFileHandle& LogFile() {
 }
 
 std::string Utf8Of(const std::string& Ansi) {
-  const std::wstring wide = WidePathOf(Ansi);
+  const TQLWideText wide = WidePathOf(Ansi);
   const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
   std::string utf8(size_t(n > 0 ? n : 0), '\0');
   if (n > 0) WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), utf8.data(), n, nullptr, nullptr);
@@ -39,7 +39,7 @@ std::string OneLine(const std::string& Text) {
 
 }  // namespace
 
-bool OpenSetupLog(const std::wstring& Path) {
+bool OpenSetupLog(const TQLWideText& Path) {
   // Each line is handed to the system as it is made, so it outlives a crash
   // of the program; waiting for the disk on every line would make the log
   // cost more than the installation.

@@ -7,8 +7,10 @@
 
 #include <string>
 
+#include "shell/QLWidePath.h"
+
 // Creates (or replaces) the log file; false when it cannot be written.
-bool OpenSetupLog(const std::wstring& Path);
+bool OpenSetupLog(const TQLWideText& Path);
 bool SetupLogOpen();
 
 // One event, in the program's ANSI text; line breaks become " / ".

@@ -4,10 +4,11 @@
 #include <shlobj.h>
 
 #include <functional>
-#include <system_error>
 
+#include "archive/QLNumberText.h"
 #include "shell/QLFileUtils.h"
 #include "shell/QLPlatform.h"
+#include "shell/QLWidePath.h"
 #include "shell/QLWinHandles.h"
 
 namespace {
@@ -17,13 +18,14 @@ constexpr int CsidlPrograms = 2;         // CSIDL_PROGRAMS
 constexpr int CsidlCommonDesktop = 25;   // CSIDL_COMMON_DESKTOPDIRECTORY
 constexpr int CsidlCommonPrograms = 23;  // CSIDL_COMMON_PROGRAMS
 
-std::wstring WideOf(const std::string& Text) {
-  int length = MultiByteToWideChar(CP_ACP, 0, Text.c_str(), -1, nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, Text.c_str(), -1, &wide[0], length);
-  wide.resize(static_cast<size_t>(length - 1));
-  return wide;
+// The system's text for a COM result, without its closing period and line end.
+std::string SystemTextOf(HRESULT Status) {
+  char text[512] = {};
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, DWORD(Status), 0, text,
+                           sizeof text, nullptr);
+  while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == '.' || text[n - 1] == ' ')) --n;
+  if (n == 0) return "error " + HexText(uint32_t(Status), 8);
+  return std::string(text, n);
 }
 
 TQLComPtr<IShellLinkA> NewShellLink() {
@@ -32,7 +34,7 @@ TQLComPtr<IShellLinkA> NewShellLink() {
       CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, reinterpret_cast<void**>(&raw));
   TQLComPtr<IShellLinkA> link(raw);
   if (FAILED(result) || !link)
-    throw std::system_error(static_cast<int>(result), std::system_category(), "shell link object");
+    throw EQLShellLinkError(int32_t(result), "shell link object: " + SystemTextOf(result));
   return link;
 }
 
@@ -63,7 +65,7 @@ bool SaveLink(IShellLinkA& Link, const std::string& LinkPath) {
   HRESULT result = Link.QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&raw));
   TQLComPtr<IPersistFile> file(raw);
   if (FAILED(result) || !file) return false;
-  return SUCCEEDED(file.Get()->Save(WideOf(LinkPath).c_str(), FALSE));
+  return SUCCEEDED(file.Get()->Save(WidePathOf(LinkPath).c_str(), FALSE));
 }
 
 std::string FolderPart(const std::string& Path) {

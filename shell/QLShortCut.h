@@ -7,12 +7,25 @@
 #include <cstdint>
 #include <string>
 
+#include "archive/QLError.h"
+
 // One row of the shortcut table.
 struct TQLShortCutFile {
   std::string FileName;  // target below the installation folder, "\..."
   std::string LinkName;  // link below the special folder, no ".lnk"
   int32_t Folder = 0;    // CSIDL number of the special folder
   std::string Arguments;
+};
+
+// The link object itself could not be created (COM not available): Status is
+// the COM result; the message names the object and gives the system's text.
+class EQLShellLinkError : public EQLError {
+ public:
+  EQLShellLinkError(int32_t Status, const std::string& Message) : EQLError(Message), FStatus(Status) {}
+  int32_t Status() const { return FStatus; }
+
+ private:
+  int32_t FStatus;
 };
 
 // Shown as SW_SHOWNORMAL, SW_SHOWMINNOACTIVE and SW_SHOWMAXIMIZED.
@@ -45,7 +58,7 @@ std::string ShortCutLinkPath(const TQLShortCutFile& Row);
 
 // Saves a link at LinkPath (made absolute; missing folders are created).
 // False when a link property or the save fails; a failure to create the
-// link object itself is raised as std::system_error with the COM status.
+// link object itself is raised as EQLShellLinkError.
 bool CreateShortCut(const std::string& LinkPath, const TQLShortCutInfo& Info);
 
 // The link of Row to AppPath + FileName, working in the target's folder and

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <system_error>
 #include <thread>
 
 #include "shell/QLFileUtils.h"
@@ -194,17 +193,24 @@ TEST_F(ShortCutTest, ALinkThatCannotBeSavedIsReported) {
 
 TEST_F(ShortCutTest, WithoutCOMTheLinkObjectFailureIsRaised) {
   bool raised = false;
+  int32_t status = 0;
+  std::string message;
   std::thread worker([&] {  // a thread that never joined an apartment
     TQLShortCutInfo info;
     info.Path = Dest + "\\PQENGINE.EXE";
     try {
       CreateShortCut(Temp / "no-com.lnk", info);
-    } catch (const std::system_error&) {
+    } catch (const EQLShellLinkError& e) {
       raised = true;
+      status = e.Status();
+      message = e.what();
     }
   });
   worker.join();
   EXPECT_TRUE(raised);
+  EXPECT_EQ(int32_t(CO_E_NOTINITIALIZED), status);
+  EXPECT_EQ(0u, message.find("shell link object: ")) << message;
+  EXPECT_GT(message.size(), std::string("shell link object: ").size());
   EXPECT_FALSE(PathExists(Temp / "no-com.lnk"));
 }
 

@@ -2,17 +2,38 @@
 
 #include <windows.h>
 
-#include <vector>
+#include <cwchar>
 
-std::wstring WidePathOf(const std::string& Path) {
-  if (Path.empty()) return std::wstring();
+TQLWideText::TQLWideText(const wchar_t* Text, size_t Length) : FChars(Text, Text + Length) { FChars.push_back(L'\0'); }
+
+TQLWideText::TQLWideText(const wchar_t* Text) : TQLWideText(Text, std::wcslen(Text)) {}
+
+void TQLWideText::resize(size_t Length) {
+  FChars.resize(Length + 1, L'\0');
+  FChars.back() = L'\0';
+}
+
+TQLWideText& TQLWideText::operator+=(wchar_t C) {
+  FChars.back() = C;
+  FChars.push_back(L'\0');
+  return *this;
+}
+
+TQLWideText& TQLWideText::operator+=(const TQLWideText& Text) {
+  FChars.insert(FChars.end() - 1, Text.begin(), Text.end());
+  return *this;
+}
+
+TQLWideText WidePathOf(const std::string& Path) {
+  TQLWideText wide;
+  if (Path.empty()) return wide;
   const int n = MultiByteToWideChar(CP_ACP, 0, Path.data(), int(Path.size()), nullptr, 0);
-  std::wstring wide(size_t(n), L'\0');
+  wide.resize(size_t(n));
   MultiByteToWideChar(CP_ACP, 0, Path.data(), int(Path.size()), wide.data(), n);
   return wide;
 }
 
-bool ExactAnsiOf(const std::wstring& Path, std::string& Ansi) {
+bool ExactAnsiOf(const TQLWideText& Path, std::string& Ansi) {
   Ansi.clear();
   if (Path.empty()) return true;
   BOOL lossy = FALSE;
@@ -31,25 +52,30 @@ bool ExactAnsiOf(const std::wstring& Path, std::string& Ansi) {
   return WidePathOf(Ansi) == Path;
 }
 
-std::string StorablePathOf(const std::wstring& Path) {
+std::string StorablePathOf(const TQLWideText& Path) {
   std::string ansi;
   if (ExactAnsiOf(Path, ansi)) return ansi;
   const DWORD need = GetShortPathNameW(Path.c_str(), nullptr, 0);
   if (need == 0) return std::string();
-  std::wstring shortPath(need, L'\0');
+  TQLWideText shortPath;
+  shortPath.resize(need);
   const DWORD length = GetShortPathNameW(Path.c_str(), shortPath.data(), need);
   if (length == 0 || length >= need) return std::string();
   shortPath.resize(length);
   return ExactAnsiOf(shortPath, ansi) ? ansi : std::string();
 }
 
-std::wstring ProgramPathW() {
+TQLWideText ProgramPathW() {
   // The path may be longer than MAX_PATH: grow until it fits.
   for (DWORD size = MAX_PATH;; size *= 2) {
-    std::vector<wchar_t> buffer(size);
-    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), size);
-    if (n == 0) return std::wstring();
-    if (n < size) return std::wstring(buffer.data(), n);
-    if (size >= 32768 * 2) return std::wstring();
+    TQLWideText path;
+    path.resize(size);
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), size);
+    if (n == 0) return TQLWideText();
+    if (n < size) {
+      path.resize(n);
+      return path;
+    }
+    if (size >= 32768 * 2) return TQLWideText();
   }
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "shell/QLFileUtils.h"
+#include "shell/QLWidePath.h"
 
 namespace {
 
@@ -36,11 +37,10 @@ TQLItemList ParseFileSystemPath(const std::string& Path) {
   IShellFolder* raw = nullptr;
   if (FAILED(SHGetDesktopFolder(&raw))) return TQLItemList();
   TQLComPtr<IShellFolder> desktop(raw);
-  std::wstring wide(size_t(MultiByteToWideChar(CP_ACP, 0, Path.c_str(), -1, nullptr, 0)), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, Path.c_str(), -1, &wide[0], int(wide.size()));
+  TQLWideText wide = WidePathOf(Path);
   LPITEMIDLIST item = nullptr;
   ULONG attributes = SFGAO_FILESYSTEM;
-  if (FAILED(desktop.Get()->ParseDisplayName(nullptr, nullptr, &wide[0], nullptr, &item, &attributes)))
+  if (FAILED(desktop.Get()->ParseDisplayName(nullptr, nullptr, wide.data(), nullptr, &item, &attributes)))
     return TQLItemList();
   TQLItemList owned(item);
   if (!(attributes & SFGAO_FILESYSTEM)) owned.Reset();
