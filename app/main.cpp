@@ -8,11 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/QLINST.h"
+#include "app/QLInstallMode.h"
 #include "app/QLSetupRules.h"
 #include "app/QLSetupOptions.h"
 #include "app/QLSilentAnswers.h"
-#include "app/QLSilentInstall.h"
 #include "app/QLSingleInstance.h"
 #include "app/QLUninstallSequence.h"
 #include "shell/QLFileUtils.h"
@@ -21,6 +20,7 @@
 #include "shell/QLPlatform.h"
 #include "shell/QLSetupLog.h"
 #include "shell/QLWidePath.h"
+#include "shell/QLWinHandles.h"
 #include "ui/MultiLang.h"
 #include "ui/QLDialogs.h"
 
@@ -29,41 +29,11 @@ namespace {
 std::vector<std::string> Arguments() { return std::vector<std::string>(__argv + 1, __argv + __argc); }
 
 // COM for the shell links, for the length of one run.
-class TQLComApartment {
-public:
-  TQLComApartment() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-  ~TQLComApartment() { CoUninitialize(); }
-};
-
-int RunWizard(const TQLSetupOptions& Options) {
-  TQLComApartment com;
-  TFQLINST form;
-  if (!form.FormCreate()) return form.ExitStatus;
-  if (Options.HasFolder) form.PresetFolder(Options.Folder);
-  return form.Run();
-}
-
 // "/LOG=FILE": an unwritable log is told once (only where a person looks)
 // and the run goes on.
 void OpenLog(const TQLSetupOptions& Options) {
   if (Options.LogFile.empty() || OpenSetupLog(WidePathOf(Options.LogFile))) return;
   if (!Options.Silent) MessageDlg("The log file cannot be written:\r\r" + Options.LogFile, mtWarning, mbOK);
-}
-
-int RunInstall(const std::vector<std::string>& Args, const TQLSetupOptions& Options) {
-  if (Options.HasFolder && !IsUsableInstallFolder(Options.Folder)) {
-    SetupLog("error: installation folder refused: " + Options.Folder);
-    MessageDlg("The installation folder must be a full path, such as C:\\Program Files\\Prismora 1.0 SE:\r\r" +
-                   Options.Folder,
-               mtError, mbOK);
-    return kExitFailed;
-  }
-  if (Options.Silent) {
-    TQLComApartment com;
-    return RunSilentInstall(Options);
-  }
-  UnattendedMode = HasUnattendedOption(Args);
-  return RunWizard(Options);
 }
 
 #ifdef QL_TEST_BUILD
@@ -90,7 +60,7 @@ int Run(const std::vector<std::string>& Args, const TQLSetupOptions& Options) {
   InstallRegistory();  // the one install registry exists from the start
   const bool uninstall = DecideRunMode(Args, ProgramPath()) == TQLRunMode::Uninstall;
   SetupLog(std::string("mode: ") + (uninstall ? "uninstall" : "install") + (Options.Silent ? ", silent" : ""));
-  if (!uninstall) return RunInstall(Args, Options);
+  if (!uninstall) return RunInstallMode(Args, Options);
   TQLComApartment com;
   return RunUninstallSequence();
 }

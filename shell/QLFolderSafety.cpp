@@ -47,7 +47,7 @@ std::string KernelFolder(const char* Function) {
 std::vector<std::string> KnownFolderPaths() {
   std::vector<std::string> paths;
   IKnownFolderManager* raw = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_KnownFolderManager, nullptr, CLSCTX_INPROC_SERVER, IID_IKnownFolderManager,
+  if (FAILED(CoCreateInstance(__uuidof(KnownFolderManager), nullptr, CLSCTX_INPROC_SERVER, __uuidof(IKnownFolderManager),
                               reinterpret_cast<void**>(&raw))))
     return paths;
   TQLComPtr<IKnownFolderManager> manager(raw);

@@ -31,7 +31,7 @@ std::string SystemTextOf(HRESULT Status) {
 TQLComPtr<IShellLinkA> NewShellLink() {
   IShellLinkA* raw = nullptr;
   HRESULT result =
-      CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, reinterpret_cast<void**>(&raw));
+      CoCreateInstance(__uuidof(ShellLink), nullptr, CLSCTX_INPROC_SERVER, __uuidof(IShellLinkA), reinterpret_cast<void**>(&raw));
   TQLComPtr<IShellLinkA> link(raw);
   if (FAILED(result) || !link)
     throw EQLShellLinkError(int32_t(result), "shell link object: " + SystemTextOf(result));
@@ -62,7 +62,7 @@ bool SetLinkProperties(IShellLinkA& Link, const TQLShortCutInfo& Info) {
 
 bool SaveLink(IShellLinkA& Link, const std::string& LinkPath) {
   IPersistFile* raw = nullptr;
-  HRESULT result = Link.QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&raw));
+  HRESULT result = Link.QueryInterface(__uuidof(IPersistFile), reinterpret_cast<void**>(&raw));
   TQLComPtr<IPersistFile> file(raw);
   if (FAILED(result) || !file) return false;
   return SUCCEEDED(file.Get()->Save(WidePathOf(LinkPath).c_str(), FALSE));

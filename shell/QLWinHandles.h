@@ -141,3 +141,13 @@ private:
   HWND FWindow;
   HDC FDC;
 };
+
+// COM on the calling thread, in a single-threaded apartment, for the
+// owner's lifetime.
+class TQLComApartment {
+public:
+  TQLComApartment() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+  ~TQLComApartment() { CoUninitialize(); }
+  TQLComApartment(const TQLComApartment&) = delete;
+  TQLComApartment& operator=(const TQLComApartment&) = delete;
+};

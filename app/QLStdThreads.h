@@ -1,0 +1,12 @@
+// The thread primitives the runtime library's exception support calls, for
+// the shipped programs alone. The exception unwinder, its emergency memory
+// and its per-thread state take a lock, a once-only flag and thread-local
+// keys through the POSIX thread functions; the programs define those few
+// here on the system's own primitives, so the POSIX thread library (its
+// thread creation, condition variables and read-write locks, which nothing
+// of the programs uses) stays out. Never linked into a test program: a link
+// that pulls that library in after all fails with duplicate definitions.
+// A key's destructor is not run at a thread's end; the runtime's per-thread
+// blocks of the few worker threads an extraction starts stay until the
+// process ends.
+#pragma once
