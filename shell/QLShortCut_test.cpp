@@ -65,6 +65,10 @@ class ShortCutTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    // Each test starts from a Start menu and desktop without the product's
+    // links, whatever a test program before this one left there.
+    DeleteProgramsFolder("Prismora SE");
+    DeleteDesktopShortCut("Prismora SE");
     Dest = Temp / "Prismora 1.0 SE";
     WriteTextFile(Dest + "\\PQENGINE.EXE", "MZ");
     WriteTextFile(Dest + "\\README.TXT", "read me");
