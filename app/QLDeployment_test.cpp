@@ -145,4 +145,17 @@ TEST_F(SilentDeployment, TooLittleSpaceFailsBeforeAnythingIsWritten) {
 
 TEST_F(SilentDeployment, HelpShowsNothingWhenSilent) { EXPECT_EQ(0, Run(SetupProgram(), "/? /S")); }
 
+// The uninstaller has no install side: asked to install silently, it fails
+// as a setup without its archive does, logs why and writes nothing.
+TEST_F(SilentDeployment, TheUninstallerAskedToInstallFailsAndSaysWhy) {
+  const std::string log = Temp / "install.log";
+  EXPECT_EQ(1603, Run(TestProgramFolder() + "prismora-uninst.exe", "/S /LOG=" + log + " /D=" + Folder));
+  const std::string text = ReadTextFile(log);
+  EXPECT_TRUE(Contains(text, "The archive file is broken or is not found.")) << text;
+  EXPECT_TRUE(Contains(text, "error: archive check failed")) << text;
+  EXPECT_TRUE(Contains(text, "exit status: 1603")) << text;
+  EXPECT_FALSE(PathExists(Folder));
+  EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kTestUninstallKey));
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "records/QLInstallItem.h"
+#include "records/QLItemRecorder.h"
 #include "shell/QLFileUtils.h"
 #include "shell/QLRegistry.h"
 #include "tests/support/DialogScript.h"
@@ -145,6 +146,30 @@ TEST_F(InstallRecords, ItemsInGroupsOfSixtyFour) {
             DecodeInstallItem(RawValue(HKEY_LOCAL_MACHINE, std::string(kUninstallInfoKey) + "\\40", "App00001000").Data)
                 .Path);
   EXPECT_FALSE(RawValue(HKEY_LOCAL_MACHINE, std::string(kUninstallInfoKey) + "\\00", "App00000040").Found);
+}
+
+// One recorder for a whole walk: its keys stay open across the groups, it
+// follows the count as the registry holds it, and a list removed under it
+// is a failed write, not a lost record.
+TEST_F(InstallRecords, ARecorderForTheWholeWalk) {
+  Registry.WriteUninstallKeys(true);
+  TQLItemRecorder recorder;
+  for (int32_t i = 0; i < 70; ++i) recorder.Add("C:\\r" + std::to_string(i), i, 40000.0 + i);
+  EXPECT_EQ(70, DwordOf(RawValue(HKEY_LOCAL_MACHINE, kUninstallInfoKey, "InstallItem")));
+  EXPECT_EQ("C:\\r63", DecodeInstallItem(RawValue(HKEY_LOCAL_MACHINE, ItemKey(63), "App0000003F").Data).Path);
+  EXPECT_EQ("C:\\r69", DecodeInstallItem(RawValue(HKEY_LOCAL_MACHINE, ItemKey(69), "App00000045").Data).Path);
+  EXPECT_EQ(ItemKey(64), std::string(kUninstallInfoKey) + "\\01");
+
+  TQLRegistry info(HKEY_LOCAL_MACHINE);
+  ASSERT_TRUE(info.OpenKey(kUninstallInfoKey, false));
+  info.WriteInteger("InstallItem", 5);
+  info.CloseKey();
+  recorder.Add("C:\\again", 1, 2);
+  EXPECT_EQ("C:\\again", DecodeInstallItem(RawValue(HKEY_LOCAL_MACHINE, ItemKey(5), "App00000005").Data).Path);
+  EXPECT_EQ(6, DwordOf(RawValue(HKEY_LOCAL_MACHINE, kUninstallInfoKey, "InstallItem")));
+
+  TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(kUninstallInfoKey);
+  EXPECT_THROW(recorder.Add("C:\\lost", 1, 2), EQLRegistryError);
 }
 
 TEST_F(InstallRecords, LongPathRecordedWhole) {
