@@ -70,9 +70,10 @@ void ReportBlock(const TQLExtractContext& Context, int64_t Before, int32_t Count
   }
 }
 
-// Writes the entry's decoded blocks into the target. Returns the size
-// written; throws on any failure, leaving no file behind.
-int32_t WriteTarget(TQLEntryBlocks& Data, const TQLCatEntry& Entry, const std::string& Target,
+// Writes the entry's decoded blocks into the target, and dates it through
+// the open file where the disk can (Dated). Returns the size written; throws
+// on any failure, leaving no file behind.
+int32_t WriteTarget(TQLEntryBlocks& Data, const TQLCatEntry& Entry, const std::string& Target, TDateTime Date,
                     const TQLExtractContext& Context, bool& Dated) {
   std::unique_ptr<TQLOutputFile> file = Context.Disk.CreateOutputFile(Target);
   if (!file) throw EQLStreamError("cannot create " + Target);
@@ -89,7 +90,7 @@ int32_t WriteTarget(TQLEntryBlocks& Data, const TQLCatEntry& Entry, const std::s
     written += n;
   }
   Report(Context, int32_t(written), Entry.UncompressedSize, false);  // the decoder's last, empty read
-  Dated = file->SetDate(ExtractedFileDate(Context.DateText, Entry.FileDateTime));
+  Dated = file->SetDate(Date);
   if (!file->Close()) throw EQLStreamError("cannot close " + Target);
   Report(Context, int32_t(written), Entry.UncompressedSize, false);
   return int32_t(written);
@@ -111,18 +112,19 @@ bool ExtractEntry(const TQLCatEntry& Entry, TQLEntryBlocks& Data, const std::str
   if (clearing == TClearing::Skipped) return true;
   const bool later = clearing == TClearing::ReplaceLater;
   const std::string written = later ? PendingName(target, Context) : target;
+  const TDateTime date = ExtractedFileDate(Context.DateText, Entry.FileDateTime);
   bool complete = false;
   bool dated = false;
   try {
     if (written.empty()) throw EQLStreamError("cannot create " + target + kPendingReplaceSuffix);
-    Size = WriteTarget(Data, Entry, written, Context, dated);
+    Size = WriteTarget(Data, Entry, written, date, Context, dated);
     complete = true;
   } catch (const std::exception&) {
     Size = 0;
     if (!SuppressCreateErrors && Context.Prompts.AskCannotCreate("File Cannt create:\r\r" + target))
       SuppressCreateErrors = true;
   }
-  if (!complete || !dated) Context.Disk.SetFileDateTime(written, ExtractedFileDate(Context.DateText, Entry.FileDateTime));
+  if (!dated) Context.Disk.SetFileDateTime(written, date);
   FileDate = Entry.FileDateTime;
   FullName = target;
   if (later) {
