@@ -2,6 +2,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "archive/QLCatDec.h"
 #include "archive/QLCatFormat.h"
@@ -9,13 +12,14 @@
 #include "archive/QLFileStream.h"
 #include "archive/QLThreadCount.h"
 #include "tools/qlcat/QLCatProgressLine.h"
+#include "tools/qlcat/QLImageAlign.h"
 #include "tools/qlcat/QLProductFolderCheck.h"
 
 namespace {
 
 const char kUsage[] =
     "usage: qlcat pack DIR -o ARCHIVE [-l LEVEL] [-j THREADS] | list ARCHIVE | verify ARCHIVE | "
-    "extract ARCHIVE DEST [-j THREADS] | check DIR";
+    "extract ARCHIVE DEST [-j THREADS] | check DIR | align PROGRAM";
 
 struct TUsageError {
   std::string Text;
@@ -110,6 +114,33 @@ int Check(const std::string& Folder, std::ostream& Out, std::ostream& Err) {
   return 0;
 }
 
+// The built setup program laid out for mapping, in place: written to a
+// file beside it first, so a failure leaves the program as it was.
+int Align(const std::string& Program, std::ostream& Out, std::ostream& Err) {
+  std::vector<uint8_t> image;
+  {
+    std::ifstream in(Program, std::ios::binary);
+    if (!in) return Err << "qlcat: cannot read " << Program << '\n', 1;
+    image.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  const TQLImageAlignResult r = AlignResourceSection(image);
+  if (!r.Ok) return Err << "qlcat: " << Program << ": " << r.Error << '\n', 1;
+  if (r.Padding != 0) {
+    const std::string temporary = Program + ".aligning";
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
+    out.close();
+    std::error_code ignored;
+    std::filesystem::permissions(temporary, std::filesystem::status(Program, ignored).permissions(), ignored);
+    if (!out || std::rename(temporary.c_str(), Program.c_str()) != 0) {
+      std::remove(temporary.c_str());
+      return Err << "qlcat: cannot write " << Program << '\n', 1;
+    }
+  }
+  Out << "aligned: " << r.Padding << " bytes before the resources\n";
+  return 0;
+}
+
 int Dispatch(const std::vector<std::string>& A, std::ostream& Out, std::ostream& Err, bool Terminal) {
   if (A.empty()) throw TUsageError{kUsage};
   const std::string& command = A[0];
@@ -120,6 +151,7 @@ int Dispatch(const std::vector<std::string>& A, std::ostream& Out, std::ostream&
   }
   if (command == "extract") return Extract(A, Out, Err, Terminal);
   if (command == "check" && A.size() == 2) return Check(A[1], Out, Err);
+  if (command == "align" && A.size() == 2) return Align(A[1], Out, Err);
   throw TUsageError{kUsage};
 }
 

@@ -1,6 +1,8 @@
 // The qlcat command line: pack a folder into a QLCAT archive, list, verify
-// and extract one, check a product folder before packing it. Exit status 0 on success; otherwise 1 with one line on
-// the error stream. Never lets an exception out.
+// and extract one, check a product folder before packing it, lay out a
+// built setup program so its archive is mapped from the file. Exit status 0
+// on success; otherwise 1 with one line on the error stream. Never lets an
+// exception out.
 #pragma once
 
 #include <ostream>
