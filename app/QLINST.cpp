@@ -218,7 +218,7 @@ void TFQLINST::CreatePages() {
     SendMessageA(c, WM_SETFONT, WPARAM(FFont), FALSE);
 }
 
-bool TFQLINST::FormCreate() {
+bool TFQLINST::FormCreate(TQLArchiveCheck& Check) {
   CreateWindows();
   SetText(Label_Copyright, kCopyright);
   // The background picture, decoded once and copied into every page.
@@ -229,7 +229,7 @@ bool TFQLINST::FormCreate() {
     TQLDIB dib = LoadBitmapFromStream(stream);
     for (TPageWindow& page : Notebook1) page.Background.SetDIB(dib, true);
   }
-  const TQLSetupInfo info = GatherSetupInfo();
+  const TQLSetupInfo info = GatherSetupInfo(Check);
   DirectXSetupEnabled = info.DirectXSetupEnabled;
   DirectXSetupPath = info.DirectXSetupPath;
   DirectXVersion = info.DirectXVersion;

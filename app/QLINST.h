@@ -33,7 +33,7 @@ public:
 
   // Prepares the form; false when the archive is missing or broken (the
   // user has been told and the program ends).
-  bool FormCreate();
+  bool FormCreate(TQLArchiveCheck& Check);
   // Shows the form and runs the messages until it closes; the exit status.
   int Run();
 

@@ -1,5 +1,6 @@
 #include "app/QLInstallMode.h"
 
+#include "app/QLArchiveCheck.h"
 #include "app/QLINST.h"
 #include "app/QLSetupRules.h"
 #include "app/QLSilentInstall.h"
@@ -9,10 +10,10 @@
 
 namespace {
 
-int RunWizard(const TQLSetupOptions& Options) {
+int RunWizard(const TQLSetupOptions& Options, TQLArchiveCheck& Check) {
   TQLComApartment com;
   TFQLINST form;
-  if (!form.FormCreate()) return form.ExitStatus;
+  if (!form.FormCreate(Check)) return form.ExitStatus;
   if (Options.HasFolder) form.PresetFolder(Options.Folder);
   return form.Run();
 }
@@ -27,10 +28,12 @@ int RunInstallMode(const std::vector<std::string>& Args, const TQLSetupOptions& 
                mtError, mbOK);
     return kExitFailed;
   }
+  // The archive check runs while COM starts and the windows are made.
+  TQLArchiveCheck check;
   if (Options.Silent) {
     TQLComApartment com;
-    return RunSilentInstall(Options);
+    return RunSilentInstall(Options, check);
   }
   UnattendedMode = HasUnattendedOption(Args);
-  return RunWizard(Options);
+  return RunWizard(Options, check);
 }

@@ -46,8 +46,8 @@ int RunFrom(const TQLSetupInfo& Info, const std::string& Folder) {
 
 }  // namespace
 
-int RunSilentInstall(const TQLSetupOptions& Options) {
-  const TQLSetupInfo info = GatherSetupInfo();
+int RunSilentInstall(const TQLSetupOptions& Options, TQLArchiveCheck& Check) {
+  const TQLSetupInfo info = GatherSetupInfo(Check);
   if (info.InstallSize == 0) {
     MessageDlg("The archive file is broken or is not found.", mtError, mbOK);
     return Failed("archive check failed");

@@ -6,6 +6,8 @@
 
 #include "app/QLSetupOptions.h"
 
+class TQLArchiveCheck;
+
 // The exit status: 0 done, 1603 failed (told in the log), 3010 done with
 // files left for the next start of Windows.
-int RunSilentInstall(const TQLSetupOptions& Options);
+int RunSilentInstall(const TQLSetupOptions& Options, TQLArchiveCheck& Check);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "app/QLArchiveCheck.h"
 #include "app/QLCarriedUninstaller.h"
 #include "app/QLSetupRules.h"
 #include "archive/QLRESOURCE.h"
@@ -43,7 +44,7 @@ std::string SetupDataFile() {
 
 }  // namespace
 
-TQLSetupInfo GatherSetupInfo() {
+TQLSetupInfo GatherSetupInfo(TQLArchiveCheck& Check) {
   TQLSetupInfo info;
   const TQLDirectXSource dx = DirectXSource();
   info.DirectXSetupEnabled = dx.Enabled;
@@ -55,7 +56,7 @@ TQLSetupInfo GatherSetupInfo() {
   info.DefaultFolder = programFiles + "\\Prismora 1.0 SE";
   info.Caption = SetupCaption(GetProductVersionText(), IsNTFamily());
   info.DataFilePath = SetupDataFile();
-  const TQLArchiveCatalogue catalogue = ReadSetupArchiveCatalogue(GetModuleHandleA(nullptr));
+  const TQLArchiveCatalogue& catalogue = Check.Catalogue();
   info.FileCount = catalogue.EntryCount;
   // Without a sound uninstaller to write, the installation could not be
   // removed: such a program installs nothing, like one without its archive.

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+class TQLArchiveCheck;
+
 struct TQLSetupInfo {
   bool DirectXSetupEnabled = false;
   std::string DirectXSetupPath;
@@ -21,7 +23,8 @@ struct TQLSetupInfo {
   int64_t InstallSize = 0;
 };
 
-TQLSetupInfo GatherSetupInfo();
+// The archive catalogue comes from Check.
+TQLSetupInfo GatherSetupInfo(TQLArchiveCheck& Check);
 
 // Free bytes where Folder would be installed: asked of its drive or share
 // root for removable, fixed, remote and RAM drives; 0 for any other kind of
