@@ -130,10 +130,11 @@ int Align(const std::string& Program, std::ostream& Out, std::ostream& Err) {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
     out.close();
-    std::error_code ignored;
+    std::error_code ignored, failed;
     std::filesystem::permissions(temporary, std::filesystem::status(Program, ignored).permissions(), ignored);
-    if (!out || std::rename(temporary.c_str(), Program.c_str()) != 0) {
-      std::remove(temporary.c_str());
+    if (out) std::filesystem::rename(temporary, Program, failed);  // replaces the program
+    if (!out || failed) {
+      std::filesystem::remove(temporary, ignored);
       return Err << "qlcat: cannot write " << Program << '\n', 1;
     }
   }
