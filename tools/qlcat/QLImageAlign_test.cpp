@@ -56,27 +56,29 @@ std::vector<uint8_t> Program(const std::vector<TSection>& Sections = {{".text", 
 
 uint32_t RawPointer(const std::vector<uint8_t>& B, int Section) { return Get32(B, kSections + 40 * size_t(Section) + 20); }
 
+std::vector<uint8_t> Filled(size_t Size, uint8_t Value) { return std::vector<uint8_t>(Size, Value); }
+std::vector<uint8_t> Bytes(const std::vector<uint8_t>& B, size_t From, size_t Size) {
+  return std::vector<uint8_t>(B.begin() + long(From), B.begin() + long(From + Size));
+}
+
 TEST(QLImageAlign, MovesTheResourcesAndWhatFollowsToAPageKeepingEveryByte) {
   std::vector<uint8_t> image = Program();
   const TQLImageAlignResult r = AlignResourceSection(image);
   ASSERT_TRUE(r.Ok) << r.Error;
   EXPECT_EQ(0xa00u, r.Padding);
-  EXPECT_EQ(0x400u, RawPointer(image, 0));
-  EXPECT_EQ(0x1000u, RawPointer(image, 1));
-  EXPECT_EQ(0x1400u, RawPointer(image, 2));
-  EXPECT_EQ(0xc04u + 0xa00u, image.size());
-  EXPECT_EQ(std::vector<uint8_t>(0x200, 0x11), std::vector<uint8_t>(image.begin() + 0x400, image.begin() + 0x600));
-  EXPECT_EQ(std::vector<uint8_t>(0xa00, 0), std::vector<uint8_t>(image.begin() + 0x600, image.begin() + 0x1000));
-  EXPECT_EQ(std::vector<uint8_t>(0x400, 0x22), std::vector<uint8_t>(image.begin() + 0x1000, image.begin() + 0x1400));
-  EXPECT_EQ(std::vector<uint8_t>(0x200, 0x33), std::vector<uint8_t>(image.begin() + 0x1400, image.begin() + 0x1600));
+  EXPECT_EQ((std::vector<uint32_t>{0x400, 0x1000, 0x1400}),
+            (std::vector<uint32_t>{RawPointer(image, 0), RawPointer(image, 1), RawPointer(image, 2)}));
+  ASSERT_EQ(0xc04u + 0xa00u, image.size());
+  EXPECT_EQ(Filled(0x200, 0x11), Bytes(image, 0x400, 0x200));
+  EXPECT_EQ(Filled(0xa00, 0), Bytes(image, 0x600, 0xa00));
+  EXPECT_EQ(Filled(0x400, 0x22), Bytes(image, 0x1000, 0x400));
+  EXPECT_EQ(Filled(0x200, 0x33), Bytes(image, 0x1400, 0x200));
   EXPECT_EQ("tail", std::string(image.end() - 4, image.end()));
   EXPECT_EQ(ImageChecksum(image, kChecksum), Get32(image, kChecksum));
 
   // Once aligned, aligning again changes nothing.
   const std::vector<uint8_t> aligned = image;
-  const TQLImageAlignResult again = AlignResourceSection(image);
-  EXPECT_TRUE(again.Ok);
-  EXPECT_EQ(0u, again.Padding);
+  EXPECT_EQ(0u, AlignResourceSection(image).Padding);
   EXPECT_EQ(aligned, image);
 }
 
@@ -95,12 +97,6 @@ TEST(QLImageAlign, RefusesWhatItCannotMoveSafelyAndLeavesItAsItWas) {
   Put32(signedProgram, kOptional + 96 + 4 * 8, 0xc00);
   Put32(signedProgram, kOptional + 96 + 4 * 8 + 4, 4);
   cases.emplace_back("signed", signedProgram);
-  std::vector<uint8_t> debugging = Program();
-  Put32(debugging, kOptional + 96 + 6 * 8 + 4, 28);
-  cases.emplace_back("debugging data", debugging);
-  std::vector<uint8_t> wide = Program();
-  wide[kOptional] = 0x0b, wide[kOptional + 1] = 0x02;
-  cases.emplace_back("not a 32-bit Windows program", wide);
   cases.emplace_back("beyond the end", Program({{".text", 0x400, 0x200, 1}, {".rsrc", 0x600, 0x4000, 2}}));
   cases.emplace_back("no resource section", Program({{".text", 0x400, 0x200, 1}, {".data", 0x600, 0x200, 2}}));
   cases.emplace_back("overlap", Program({{".text", 0x400, 0x400, 1}, {".rsrc", 0x600, 0x200, 2}}));
