@@ -6,7 +6,7 @@ namespace {
 
 constexpr uint16_t kPe32Magic = 0x10b;
 constexpr uint32_t kFileAlignmentOffset = 36, kChecksumOffset = 64, kDirectoryCountOffset = 92;
-constexpr uint32_t kDebugDirectory = 6, kSecurityDirectory = 4;
+constexpr uint32_t kDebugDirectory = 6, kSecurityDirectory = 4, kMaxDirectories = 16;
 constexpr size_t kSectionHeaderSize = 40, kRawSizeOffset = 16, kRawPointerOffset = 20;
 
 uint16_t Read16(const std::vector<uint8_t>& B, size_t At) { return uint16_t(B[At] | B[At + 1] << 8); }
@@ -42,8 +42,10 @@ bool ReadHeaders(const std::vector<uint8_t>& B, TImageHeaders& H, std::string& E
   if (Read16(B, H.Optional) != kPe32Magic) return Error = "not a 32-bit Windows program", false;
   H.FileAlignment = Read32(B, H.Optional + kFileAlignmentOffset);
   H.DirectoryCount = Read32(B, H.Optional + kDirectoryCountOffset);
-  if (optionalSize < kDirectoryCountOffset + 4 + size_t(H.DirectoryCount) * 8)
+  if (H.DirectoryCount > kMaxDirectories || optionalSize < kDirectoryCountOffset + 4 + H.DirectoryCount * 8)
     return Error = "the program's headers are cut short", false;
+  if (H.FileAlignment == 0 || (H.FileAlignment & (H.FileAlignment - 1)) != 0)
+    return Error = "the program's file alignment is not a power of two", false;
   return true;
 }
 

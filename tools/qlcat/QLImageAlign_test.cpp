@@ -100,6 +100,9 @@ TEST(QLImageAlign, RefusesWhatItCannotMoveSafelyAndLeavesItAsItWas) {
   cases.emplace_back("beyond the end", Program({{".text", 0x400, 0x200, 1}, {".rsrc", 0x600, 0x4000, 2}}));
   cases.emplace_back("no resource section", Program({{".text", 0x400, 0x200, 1}, {".data", 0x600, 0x200, 2}}));
   cases.emplace_back("overlap", Program({{".text", 0x400, 0x400, 1}, {".rsrc", 0x600, 0x200, 2}}));
+  std::vector<uint8_t> unaligned = Program();
+  Put32(unaligned, kOptional + 36, 0);
+  cases.emplace_back("file alignment is not a power of two", unaligned);
   std::vector<uint8_t> cut = Program();
   cut.resize(kSections + 40);
   cases.emplace_back("cut short", cut);
