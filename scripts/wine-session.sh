@@ -8,9 +8,12 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 ql_small_disk="${QL_BUILD_WIN_DIR:-$root/build-win}/smalldisk"
+ql_desktop_fifo="${QL_BUILD_WIN_DIR:-$root/build-win}/desktop-hold"
 
 ql_wine_stop() {
   wineserver -k >/dev/null 2>&1 || true
+  if [ -n "${ql_desktop_hold:-}" ]; then exec {ql_desktop_hold}>&-; fi
+  rm -f "$ql_desktop_fifo"
   if [ -n "${ql_xvfb_pid:-}" ]; then kill "$ql_xvfb_pid" >/dev/null 2>&1 || true; fi
   if mountpoint -q "$ql_small_disk" 2>/dev/null; then umount "$ql_small_disk" 2>/dev/null || true; fi
 }
@@ -52,4 +55,17 @@ ql_wine_start() {
   ql_map_small_disk
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   wine cmd /c exit >/dev/null 2>&1 || true
+  ql_hold_desktop
+}
+
+# Wine closes its desktop about a second after the last program on it ends,
+# and the next program that makes a window starts it again, which on the
+# virtual display now and then holds that program up for ten seconds.
+# Windows' desktop is always there. A console program waiting on a pipe that
+# never ends keeps Wine's there too, until the server stops.
+ql_hold_desktop() {
+  rm -f "$ql_desktop_fifo"
+  mkfifo "$ql_desktop_fifo"
+  exec {ql_desktop_hold}<>"$ql_desktop_fifo"
+  wine cmd /c pause <"$ql_desktop_fifo" {ql_desktop_hold}>&- >/dev/null 2>&1 &
 }
