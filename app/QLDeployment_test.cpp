@@ -96,9 +96,12 @@ TEST_F(SilentDeployment, AFolderWhereAFileMustGoFailsTheRun) {
   const std::string log = Temp / "install.log";
   EXPECT_EQ(1603, Run(SetupProgram(), "/S /LOG=" + log + " \"/D=" + Folder + "\""));
   EXPECT_TRUE(Contains(ReadTextFile(log), "error: some files could not be created"));
-  // What was written stays removable.
-  EXPECT_EQ(11, RecordedItems());
-  EXPECT_TRUE(PathExists(Folder + "\\UNINST\\UNINST.EXE"));
+  EXPECT_TRUE(Contains(ReadTextFile(log), "rollback: nothing of the run is left"));
+  // The run is undone: nothing of it stays, the folder in the way does.
+  EXPECT_EQ(0, RecordedItems());
+  EXPECT_FALSE(PathExists(Folder + "\\UNINST\\UNINST.EXE"));
+  EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kTestUninstallKey));
+  EXPECT_TRUE(DirectoryExists(Folder + "\\PQENGINE.EXE"));
 }
 
 // A file in use during a silent reinstall: the new one is written beside it

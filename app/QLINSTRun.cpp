@@ -1,9 +1,11 @@
 // The wizard form's last three pages: the copying run with its gauges, the
 // DirectX page and the completion page.
+#include <optional>
 #include <string>
 
 #include "app/QLINST.h"
 #include "app/QLInstallRun.h"
+#include "app/QLInstallTransaction.h"
 #include "app/QLSetupRules.h"
 #include "directx/QLDSETUPP.h"
 #include "shell/QLRegistry.h"
@@ -70,20 +72,9 @@ void TFQLINST::EndWithError(const std::string& Text, int Status) {
   CloseForm();
 }
 
-namespace {
-
-const char kBrokenArchive[] =
-    "The installation file was illegal or it was destroyed.\r\nIt is not possible to have installed it.";
-const char kFilesMissing[] =
-    "The installation failed: some files could not be created.\r\rThe files that were written are removed by "
-    "the uninstaller.";
-const char kCancelled[] = "The installation was canceled.";
-
-}  // namespace
-
-// The copying run. Every way it can end is told, and ends the program with
-// the status deployment tools read; what was written stays recorded and
-// removable.
+// The copying run, as one transaction. Every way it can end is told, and
+// ends the program with the status deployment tools read; a run that does
+// not finish is undone first, so the machine is as it was before it.
 void TFQLINST::EnterSetUpNow() {
   ShowWindow(Button_Cancel, SW_HIDE);
   SetWindowTextA(Button_Next, "&Next");
@@ -92,40 +83,37 @@ void TFQLINST::EnterSetUpNow() {
   UpdateWindow(FHandle);
   const std::string folder = FolderText();
   SetupLog("folder: " + folder);
+  std::optional<TQLInstallTransaction> run;
+  const auto undo = [&](const std::string& Why, int Status) {
+    const bool earlier = run && run->RollBack();
+    EndWithError(Why + (run ? "\r\r" + RolledBackText(earlier) : std::string()), Status);
+  };
   try {
+    run.emplace(folder);
     FGaugePace.Start(FileCount, GetTickCount());
     FLastKeepAlive = GetTickCount() - 20;
     const TQLExtractResult result = InstallProductFiles(
-        folder, [this](int32_t p, int32_t m, bool o) { OnExtractProgress(p, m, o); },
+        *run, folder, [this](int32_t p, int32_t m, bool o) { OnExtractProgress(p, m, o); },
         [this](const std::string& n, int32_t s, TDateTime d) { OnFileExtracted(n, s, d); });
     ShowGauges();
     if (result.Outcome != TQLExtractOutcome::Extracted) {
-      KeepUnfinishedRunRemovable(result);
-      switch (result.Outcome) {
-        case TQLExtractOutcome::Cancelled: EndWithError(kCancelled, kExitUserCancelled); return;
-        case TQLExtractOutcome::FilesMissing: EndWithError(kFilesMissing, kExitFailed); return;
-        case TQLExtractOutcome::Failed: EndWithError(result.Error, kExitFailed); return;
-        default: EndWithError(kBrokenArchive, kExitFailed); return;
-      }
-    }
-    if (!WriteUninstaller()) {
-      ExitStatus = kExitFailed;
-      CloseForm();
+      undo(UnfinishedRunText(result),
+           result.Outcome == TQLExtractOutcome::Cancelled ? kExitUserCancelled : kExitFailed);
       return;
     }
-    WriteInstallRecords(folder);
+    WriteInstallRecords(*run, folder);
     WriteProgramListDetails(result.InstalledBytes);
+    RegisterBrowserPlugins(*run, folder, IEVersion);
+    run->Commit();
     char text[1024] = {};
     GetWindowTextA(Label_Setup, text, sizeof text);
     SetText(Label_Setup, std::string(text) + "  Completed.");
     EnableWindow(Button_Next, TRUE);
-    RegisterBrowserPlugins(folder, IEVersion);
     SetFocus(Button_Next);
   } catch (const std::exception& e) {
-    // What was written so far stays recorded for the uninstaller.
-    EndWithError(e.what(), kExitFailed);
+    undo(e.what(), kExitFailed);
   } catch (...) {
-    EndWithError("The installation failed unexpectedly.", kExitFailed);
+    undo("The installation failed unexpectedly.", kExitFailed);
   }
 }
 

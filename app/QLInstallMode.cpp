@@ -2,6 +2,7 @@
 
 #include "app/QLArchiveCheck.h"
 #include "app/QLINST.h"
+#include "app/QLInstallTransaction.h"
 #include "app/QLSetupRules.h"
 #include "app/QLSilentInstall.h"
 #include "shell/QLSetupLog.h"
@@ -21,6 +22,8 @@ int RunWizard(const TQLSetupOptions& Options, TQLArchiveCheck& Check) {
 }  // namespace
 
 int RunInstallMode(const std::vector<std::string>& Args, const TQLSetupOptions& Options) {
+  // A run that was stopped is undone before anything else.
+  RecoverStoppedRun();
   if (Options.HasFolder && !IsUsableInstallFolder(Options.Folder)) {
     SetupLog("error: installation folder refused: " + Options.Folder);
     MessageDlg("The installation folder must be a full path, such as C:\\Program Files\\Prismora 1.0 SE:\r\r" +

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/QLCarriedUninstaller.h"
+#include "app/QLInstallTransaction.h"
 #include "archive/QLNumberText.h"
 #include "archive/QLSetupArchive.h"
 #include "plugin/UPluginSetup.h"
@@ -27,14 +28,6 @@ void RemoveOldShortCuts() {
   DeleteDesktopShortCut("Prismora 1.0 SE");
 }
 
-// The date an extracted file is recorded with.
-TDateTime RecordedDate(const std::string& FullName, TDateTime FileDate) {
-  if (FixedFileDate[0] == '\0') return FileDate;
-  TDateTime d = FileDateTimeOf(FullName);
-  if (d == 0) d = ParseFixedDateTime(FixedFileDate);
-  return d == 0 ? FileDate : d;
-}
-
 void CreateShortCuts(const std::string& DestFolder) {
   bool quiet = false;
   for (const TQLShortCutFile& table : ShortCutTable) {
@@ -55,52 +48,56 @@ void KeepUninstallerPastPendingDelete() {
   CancelDeleteAtReboot(uninstaller, uninstaller);
 }
 
+// The uninstaller in place before any product file: an earlier one is kept
+// aside. False, with the reason in Error, when it could not be written whole.
+bool PlaceUninstaller(TQLInstallTransaction& Run, std::string& Error) {
+  const std::string uninstaller = InstallRegistory().GetUninstallerPath();
+  Error = uninstaller;
+  if (FileExists(uninstaller) && !Run.KeepFile(uninstaller, Run.Earlier().Exists())) return false;
+  Run.WillCreate(uninstaller);
+  if (WriteCarriedUninstaller(uninstaller) != cfCopied) return false;
+  Error.clear();
+  SetupLog("uninstaller written: " + uninstaller);
+  return true;
+}
+
 }  // namespace
 
-TQLExtractResult InstallProductFiles(const std::string& DestFolder, const TQLProgressProc& OnProgress,
-                                     const TQLExtractedProc& AfterEachFile) {
+TQLExtractResult InstallProductFiles(TQLInstallTransaction& Run, const std::string& DestFolder,
+                                     const TQLProgressProc& OnProgress, const TQLExtractedProc& AfterEachFile) {
   TQLInstallRegistory& records = InstallRegistory();
-  const TQLEarlierInstallation earlier = TQLEarlierInstallation::Read();
   TQLExtractResult result;
-  result.EarlierFolders = earlier.Folders();
   records.SetAppPath(DestFolder);
+  Run.KeepShortCuts({"Prismora SE", "Prismora 1.0 SE"});
   RemoveOldShortCuts();
+  Run.KeepOwnRecords();
+  if (!PlaceUninstaller(Run, result.Error)) {
+    result.Outcome = TQLExtractOutcome::NoUninstaller;
+    return result;
+  }
   // The registration is written anew; the item list of the earlier
   // installation stays until this run's records have replaced it.
   TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(kUninstallKey);
   records.WriteUninstallKeys(true);
-  earlier.KeepFolders(DestFolder);
+  Run.Earlier().KeepFolders(DestFolder);
   records.WriteAppMain();
   int missing = 0;
-  TQLItemRecorder recorder;  // AddInstallItem for each file, its keys kept open for the walk
-  std::string recordError;  // the walk ends at an error; its text is kept here
   auto onFile = [&](const std::string& FullName, int32_t Size, TDateTime FileDate) {
-    // A file that could not be created is not there to record.
+    // A file that could not be created is not there (its record goes with
+    // the run when the run is undone).
     if (!FileExists(FullName)) {
       ++missing;
       return;
-    }
-    try {
-      recorder.Add(FullName, Size, RecordedDate(FullName, FileDate));
-    } catch (const std::exception& e) {
-      recordError = e.what();
-      throw;
     }
     result.InstalledBytes += Size;
     SetupLog("file written: " + FullName + " (" + std::to_string(Size) + " bytes)");
     if (AfterEachFile) AfterEachFile(FullName, Size, FileDate);
   };
   TQLExtractReport report;
-  bool extracted = false;
-  try {
-    extracted =
-        ExtractSetupArchive(GetModuleHandleA(nullptr), DestFolder, onFile, FixedFileDate, OnProgress, &report);
-    result.LeftForRestart = report.LeftForRestart;
-    earlier.MergeItems();
-  } catch (const std::exception& e) {
-    result.Error = e.what();
-  }
-  if (result.Error.empty()) result.Error = recordError;
+  const bool extracted = ExtractSetupArchive(GetModuleHandleA(nullptr), DestFolder, onFile, FixedFileDate,
+                                             OnProgress, &report, &Run);
+  result.LeftForRestart = report.LeftForRestart;
+  result.Error = Run.DiskError();
   if (!result.Error.empty())
     result.Outcome = TQLExtractOutcome::Failed;
   else if (extracted)
@@ -110,21 +107,31 @@ TQLExtractResult InstallProductFiles(const std::string& DestFolder, const TQLPro
   return result;
 }
 
-bool WriteUninstaller() {
-  const std::string uninstaller = InstallRegistory().GetUninstallerPath();
-  if (WriteCarriedUninstaller(uninstaller) == cfCopied) {
-    SetupLog("uninstaller written: " + uninstaller);
-    return true;
+std::string UnfinishedRunText(const TQLExtractResult& Result) {
+  switch (Result.Outcome) {
+    case TQLExtractOutcome::Cancelled: return "The installation was canceled.";
+    case TQLExtractOutcome::FilesMissing: return "The installation failed: some files could not be created.";
+    case TQLExtractOutcome::Failed: return Result.Error;
+    case TQLExtractOutcome::NoUninstaller:
+      return "The uninstaller could not be written:\r\r" + Result.Error +
+             "\r\rThe installation failed. Free some space on the drive and run the setup again.";
+    default: return "The installation file was illegal or it was destroyed.\r\nIt is not possible to have installed it.";
   }
-  MessageDlg("The uninstaller could not be written:\r\r" + uninstaller +
-                 "\r\rThe installation failed. Free some space on the drive and run the setup again.",
-             mtError, mbOK);
-  return false;
 }
 
-void WriteInstallRecords(const std::string& DestFolder) {
+std::string RolledBackText(bool EarlierRestored) {
+  return EarlierRestored ? "The earlier installation of Prismora SE is as it was before the setup started."
+                         : "Everything the setup had written was removed again: nothing of it is left.";
+}
+
+void WriteInstallRecords(TQLInstallTransaction& Run, const std::string& DestFolder) {
   TQLInstallRegistory& records = InstallRegistory();
+  for (const TQLShortCutFile& row : ShortCutTable) {
+    const std::string link = ShortCutLinkPath(AllUsersShortCut(row));
+    if (!link.empty()) Run.WillCreate(link);
+  }
   CreateShortCuts(DestFolder);
+  Run.KeepFileTypes(RegistExtTable, RegistExtCount);
   records.WriteInstallInfo(RegistExtTable, RegistExtCount, ProgramPath());
   SetupLog("file types registered: " + std::to_string(RegistExtCount));
   KeepUninstallerPastPendingDelete();
@@ -147,26 +154,8 @@ void WriteProgramListDetails(int64_t InstalledBytes) {
   registry.WriteInteger("NoRepair", 1);
 }
 
-void KeepUnfinishedRunRemovable(const TQLExtractResult& Result) {
-  TQLInstallRegistory& records = InstallRegistory();
-  if (!FileExists(records.GetUninstallerPath()) && WriteUninstaller()) KeepUninstallerPastPendingDelete();
-  // The shortcuts removed at the start lead to the runtime again when an
-  // earlier installation's runtime is still there.
-  std::vector<std::string> folders{records.AppPath};
-  folders.insert(folders.end(), Result.EarlierFolders.begin(), Result.EarlierFolders.end());
-  if (Result.EarlierFolders.empty()) return;
-  for (const std::string& folder : folders) {
-    if (!FileExists(folder + "\\PQENGINE.EXE")) continue;
-    CreateShortCuts(folder);
-    const std::string chosen = records.AppPath;
-    records.SetAppPath(folder);
-    records.WriteAppMain();
-    records.SetAppPath(chosen);
-    return;
-  }
-}
-
-void RegisterBrowserPlugins(const std::string& DestFolder, double IEVersion) {
+void RegisterBrowserPlugins(TQLInstallTransaction& Run, const std::string& DestFolder, double IEVersion) {
+  for (const TQLBrowserKey& key : BrowserMimeKeys()) Run.KeepKey(key.Root, key.Key, !key.Sibling);
   if (!SiblingMimeExtension()) {
     TQLRegistry info(HKEY_LOCAL_MACHINE);
     if (info.OpenKey(kUninstallInfoKey, true)) info.WriteInteger(kSiblingMimeCreatedValue, 1);

@@ -11,12 +11,15 @@
 
 #include "archive/QLCatExtract.h"
 
+class TQLInstallTransaction;
+
 enum class TQLExtractOutcome {
-  Extracted,     // every entry written and recorded
-  FilesMissing,  // the walk ended, but some files could not be created
-  Cancelled,     // the user cancelled at a file that could not be replaced
-  Broken,        // the archive was refused, or the walk failed
-  Failed,        // recording failed (Error tells why)
+  Extracted,      // every entry written and recorded
+  FilesMissing,   // the walk ended, but some files could not be created
+  Cancelled,      // the user cancelled at a file that could not be replaced
+  Broken,         // the archive was refused, or the walk failed
+  Failed,         // recording failed (Error tells why)
+  NoUninstaller,  // the uninstaller could not be written (Error names it)
 };
 
 // The maker's web site: the completion page's link and the program list's
@@ -28,37 +31,33 @@ struct TQLExtractResult {
   std::string Error;
   int64_t InstalledBytes = 0;  // of the files this run wrote
   int32_t LeftForRestart = 0;  // files that replace one in use at the next start
-  // The folders of the installation that was there before the run.
-  std::vector<std::string> EarlierFolders;
 };
 
-// Old shortcuts removed, the uninstall registration renewed (the records of
-// an earlier installation kept), "AppMain", then every archive entry
-// extracted and recorded, and the item list merged with the earlier one.
-// Whatever the outcome, every file written stays recorded. A registry error
-// before the extraction propagates as EQLRegistryError.
-TQLExtractResult InstallProductFiles(const std::string& DestFolder, const TQLProgressProc& OnProgress,
-                                     const TQLExtractedProc& AfterEachFile);
+// Everything below happens inside Run, which keeps aside what it replaces.
+// Old shortcuts removed; the uninstaller written and checked, then the
+// uninstall registration pointing at it (the records of an earlier
+// installation kept) and "AppMain"; then every archive entry extracted, each
+// recorded right before it is written. A registry error before the
+// extraction propagates as EQLRegistryError.
+TQLExtractResult InstallProductFiles(TQLInstallTransaction& Run, const std::string& DestFolder,
+                                     const TQLProgressProc& OnProgress, const TQLExtractedProc& AfterEachFile);
 
-// The carried uninstaller written to the uninstaller path; false, the user
-// told which file, when the write failed or came out short.
-bool WriteUninstaller();
+// The text that tells why a run that did not finish failed.
+std::string UnfinishedRunText(const TQLExtractResult& Result);
+// The line that tells what the undone run left: nothing, or the earlier
+// installation as it was.
+std::string RolledBackText(bool EarlierRestored);
 
 // The three shortcuts (one message per failure until All), the product
 // section and file types, the uninstaller kept from a pending delete.
-void WriteInstallRecords(const std::string& DestFolder);
+void WriteInstallRecords(TQLInstallTransaction& Run, const std::string& DestFolder);
 
 // The details of the entry in the system's list of programs, beside the
 // registration: version, icon, size, date, the quiet uninstall command, the
 // maker's site, and no Modify or Repair.
 void WriteProgramListDetails(int64_t InstalledBytes);
 
-// After a run that did not finish: the uninstaller in place so that what was
-// written can be removed, and the shortcuts (and "AppMain") of an earlier
-// installation that stays made again.
-void KeepUnfinishedRunRemovable(const TQLExtractResult& Result);
-
 // The browser plug-in keys, the Netscape-style plug-in in every browser,
 // the ActiveX control (a failure told only with Internet Explorer 4.0 or
 // later) and the ".PQR" content type.
-void RegisterBrowserPlugins(const std::string& DestFolder, double IEVersion);
+void RegisterBrowserPlugins(TQLInstallTransaction& Run, const std::string& DestFolder, double IEVersion);

@@ -1,13 +1,26 @@
-// Installations that do not finish, and reinstalls: what was written stays
-// recorded and removable, and an earlier installation is never orphaned.
+// Installations that do not finish, and reinstalls: a run that fails or is
+// cancelled is undone, leaving nothing of itself, or the earlier installation
+// exactly as it was; an earlier installation is never orphaned.
 #include "app/QLInstallFixture.h"
 #include "tests/support/KeyAccess.h"
 
 namespace {
 
+const char kNothingLeft[] = "\r\rEverything the setup had written was removed again: nothing of it is left.";
+const char kEarlierAsItWas[] = "\r\rThe earlier installation of Prismora SE is as it was before the setup started.";
+
+// What a first installation that did not finish leaves: nothing.
+void ExpectNothingInstalled(const std::string& Folder) {
+  EXPECT_EQ(0, RecordedItems());
+  EXPECT_EQ("", ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
+  EXPECT_FALSE(PathExists(Folder + "\\UNINST\\UNINST.EXE"));
+  EXPECT_FALSE(PathExists(Folder + "\\PQENGINE.EXE"));
+  EXPECT_FALSE(PathExists(GetSpecialFolderPath(25) + "\\Prismora SE.lnk"));
+  EXPECT_FALSE(PathExists(GetSpecialFolderPath(23) + "\\Prismora SE"));
+}
+
 // A record that cannot be written stops the copying run with the registry's
-// own message; the program ends as failed, and the uninstaller is in place
-// for what was written.
+// own message; the program ends as failed, and what it wrote is undone.
 TEST_F(InstallAndUninstall, RecordThatCannotBeWrittenFailsTheRun) {
   {
     TQLRegistry r(HKEY_LOCAL_MACHINE);
@@ -17,36 +30,36 @@ TEST_F(InstallAndUninstall, RecordThatCannotBeWrittenFailsTheRun) {
   TProcessDriver setup(TestProgramFolder() + "prismora-setup.exe", "/u");
   std::string text;
   ASSERT_TRUE(AnswerDialog(setup, "Error", "OK", &text, 60000));
-  EXPECT_EQ("Failed to set data for 'InstallItem'", text);
+  EXPECT_EQ(std::string("Failed to set data for 'InstallItem'") + kNothingLeft, text);
   EXPECT_EQ(1603, setup.WaitExit());
-  EXPECT_EQ("\"" + Folder + "\\UNINST\\UNINST.EXE\" /UNINSTALL", UninstallCommand());
-  EXPECT_TRUE(PathExists(Folder + "\\UNINST\\UNINST.EXE"));
+  EXPECT_EQ("", UninstallCommand());
+  EXPECT_FALSE(PathExists(Folder + "\\UNINST\\UNINST.EXE"));
+  EXPECT_FALSE(PathExists(Folder));
   ASSERT_TRUE(SetKeyAccess(HKEY_LOCAL_MACHINE, kInfoKey, "D:P(A;;KA;;;WD)"));
   TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(kProductKey);
   TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(kUninstallKey);
   DeleteTree(Folder);
 }
 
-// An uninstaller that cannot be written fails the run, naming the file; the
-// files written stay recorded.
+// An uninstaller that cannot be written fails the run before any product
+// file is written, naming the file.
 TEST_F(InstallAndUninstall, UninstallerThatCannotBeWrittenFailsTheRun) {
   ASSERT_TRUE(ForceDirectories(Folder + "\\UNINST\\UNINST.EXE"));  // a folder in the way
   TProcessDriver setup(TestProgramFolder() + "prismora-setup.exe", "/u");
   std::string text;
   ASSERT_TRUE(AnswerDialog(setup, "Error", "OK", &text, 60000));
   EXPECT_EQ(0u, text.find("The uninstaller could not be written:\r\r" + Folder + "\\UNINST\\UNINST.EXE")) << text;
+  EXPECT_NE(std::string::npos, text.find(kNothingLeft)) << text;
   EXPECT_EQ(1603, setup.WaitExit());
-  EXPECT_EQ(12, RecordedItems());
-  EXPECT_FALSE(PathExists(GetSpecialFolderPath(25) + "\\Prismora SE.lnk"));
+  ExpectNothingInstalled(Folder);
   RemoveDirectoryA((Folder + "\\UNINST\\UNINST.EXE").c_str());
   TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(kProductKey);
   TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(kUninstallKey);
   DeleteTree(Folder);
 }
 
-// A file that cannot be created fails the run once the walk is over: no
-// shortcuts to missing files, the rest recorded, and the uninstaller there
-// to remove it.
+// A file that cannot be created fails the run once the walk is over, and
+// the run is undone: the files it wrote go, the folder in the way stays.
 TEST_F(InstallAndUninstall, FileThatCannotBeCreatedFailsTheRun) {
   ASSERT_TRUE(ForceDirectories(Folder + "\\README.TXT"));  // a folder where the file must go
   TProcessDriver setup(TestProgramFolder() + "prismora-setup.exe", "/u");
@@ -54,18 +67,17 @@ TEST_F(InstallAndUninstall, FileThatCannotBeCreatedFailsTheRun) {
   ASSERT_TRUE(AnswerDialog(setup, "Error", "OK", &text, 60000));
   EXPECT_EQ("File Cannt create:\r\r" + Folder + "\\README.TXT", text);
   ASSERT_TRUE(AnswerDialog(setup, "Error", "OK", &text, 60000));
-  EXPECT_EQ(0u, text.find("The installation failed: some files could not be created.")) << text;
+  EXPECT_EQ(std::string("The installation failed: some files could not be created.") + kNothingLeft, text);
   EXPECT_EQ(1603, setup.WaitExit());
-  EXPECT_EQ(11, RecordedItems());
-  EXPECT_FALSE(PathExists(GetSpecialFolderPath(25) + "\\Prismora SE.lnk"));
+  ExpectNothingInstalled(Folder);
+  EXPECT_TRUE(DirectoryExists(Folder + "\\README.TXT"));
   RemoveDirectoryA((Folder + "\\README.TXT").c_str());
-  std::string closing;
-  Uninstall("OK", &closing);
-  EXPECT_FALSE(PathExists(Folder + "\\PQENGINE.EXE"));
+  RemoveDirectoryA(Folder.c_str());
 }
 
 // A reinstall cancelled at a file in use: its own message, 1602, and the
-// earlier installation stays whole, recorded and with its shortcuts.
+// earlier installation is as it was, byte for byte, recorded and with its
+// shortcuts.
 TEST_F(InstallAndUninstall, CancelledReinstallKeepsTheEarlierInstallation) {
   Install();
   {
@@ -76,11 +88,15 @@ TEST_F(InstallAndUninstall, CancelledReinstallKeepsTheEarlierInstallation) {
     ASSERT_TRUE(AnswerDialog(setup, "Error", "Cancel", &text, 60000));
     EXPECT_EQ("The file cannot be extract:\r\r" + Folder + "\\README.TXT", text);
     ASSERT_TRUE(AnswerDialog(setup, "Error", "OK", &text));
-    EXPECT_EQ("The installation was canceled.", text);
+    EXPECT_EQ(std::string("The installation was canceled.") + kEarlierAsItWas, text);
     EXPECT_EQ(1602, setup.WaitExit());
   }
   EXPECT_EQ(12, RecordedItems());
   for (const std::string& path : RecordedPaths()) EXPECT_TRUE(PathExists(path)) << path;
+  for (const auto& entry : fs::directory_iterator(Payload))
+    EXPECT_EQ(ReadTextFile(entry.path().string()), ReadTextFile(Folder + "\\" + entry.path().filename().string()))
+        << entry.path();
+  EXPECT_FALSE(PathExists(Folder + "\\UNINST\\KEPT"));
   EXPECT_TRUE(PathExists(GetSpecialFolderPath(25) + "\\Prismora SE.lnk"));
   EXPECT_TRUE(PathExists(GetSpecialFolderPath(23) + "\\Prismora SE\\Prismora.lnk"));
   std::string closing;

@@ -1,6 +1,7 @@
 #include "app/QLSilentInstall.h"
 
 #include "app/QLInstallRun.h"
+#include "app/QLInstallTransaction.h"
 #include "app/QLSetupRules.h"
 #include "app/QLWizardStartup.h"
 #include "shell/QLSetupLog.h"
@@ -20,25 +21,37 @@ bool EnoughSpace(const std::string& Folder, int64_t InstallSize) {
   return DiskSpaceAccepted(free, InstallSize);
 }
 
+// What the wizard's undone run tells in its message, the log tells here.
+int Undone(TQLInstallTransaction& Run, const std::string& Why, int Status) {
+  SetupLog("error: " + Why);
+  SetupLog("rollback: " + RolledBackText(Run.RollBack()));
+  return Status;
+}
+
 int RunFrom(const TQLSetupInfo& Info, const std::string& Folder) {
-  const TQLExtractResult result = InstallProductFiles(Folder, nullptr, nullptr);
-  if (result.Outcome != TQLExtractOutcome::Extracted) {
-    KeepUnfinishedRunRemovable(result);
+  TQLInstallTransaction run(Folder);
+  try {
+    const TQLExtractResult result = InstallProductFiles(run, Folder, nullptr, nullptr);
     switch (result.Outcome) {
-      case TQLExtractOutcome::FilesMissing: return Failed("some files could not be created");
-      case TQLExtractOutcome::Cancelled: return Failed("a file in the way could not be replaced");
-      case TQLExtractOutcome::Failed: return Failed(result.Error);
-      default: return Failed("the installation file was illegal or it was destroyed");
+      case TQLExtractOutcome::Extracted: break;
+      case TQLExtractOutcome::FilesMissing: return Undone(run, "some files could not be created", kExitFailed);
+      case TQLExtractOutcome::Cancelled: return Undone(run, "a file in the way could not be replaced", kExitFailed);
+      case TQLExtractOutcome::Failed: return Undone(run, result.Error, kExitFailed);
+      case TQLExtractOutcome::NoUninstaller:
+        return Undone(run, "the uninstaller could not be written: " + result.Error, kExitFailed);
+      default: return Undone(run, "the installation file was illegal or it was destroyed", kExitFailed);
     }
-  }
-  if (!WriteUninstaller()) return Failed("the uninstaller could not be written");
-  WriteInstallRecords(Folder);
-  WriteProgramListDetails(result.InstalledBytes);
-  RegisterBrowserPlugins(Folder, Info.IEVersion);
-  if (result.LeftForRestart > 0) {
-    SetupLog("installation finished; " + std::to_string(result.LeftForRestart) +
-             " file(s) take their place at the next start of Windows");
-    return kExitRestartRequired;
+    WriteInstallRecords(run, Folder);
+    WriteProgramListDetails(result.InstalledBytes);
+    RegisterBrowserPlugins(run, Folder, Info.IEVersion);
+    run.Commit();
+    if (result.LeftForRestart > 0) {
+      SetupLog("installation finished; " + std::to_string(result.LeftForRestart) +
+               " file(s) take their place at the next start of Windows");
+      return kExitRestartRequired;
+    }
+  } catch (const std::exception& e) {
+    return Undone(run, e.what(), kExitFailed);
   }
   SetupLog("installation finished");
   return kExitSuccess;

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <optional>
+
+#include "app/QLInstallTransaction.h"
 #include "app/QLSetupRules.h"
 #include "app/QLUninstallerFiles.h"
 #include "plugin/UPluginSetup.h"
@@ -60,9 +63,20 @@ void ShowClosingMessage(bool LeftForRestart) {
              mtInformation, mbOK);
 }
 
+// A run that was stopped is undone first. When it was all there was, the
+// uninstall is done: only this program may be left, for the next start.
+std::optional<int> RecoverFirst(const std::string& Program) {
+  const TQLRecovery recovery = RecoverStoppedRun();
+  if (!recovery.Found || TQLInstallRegistory::IsInstalled()) return std::nullopt;
+  const TQLUninstallerOutcome own = RemoveUninstallers({recovery.AppPath}, Program, TQLFolderSafety());
+  ShowClosingMessage(own.OwnFileQueued);
+  return own.OthersQueued ? kExitRestartRequired : kExitSuccess;
+}
+
 }  // namespace
 
 int RunUninstallSequence() {
+  if (const std::optional<int> recovered = RecoverFirst(ProgramPath())) return *recovered;
   if (!TQLInstallRegistory::IsInstalled()) {
     MessageDlg("Prismora SE is not installed.", mtError, mbOK);
     return kExitNotInstalled;

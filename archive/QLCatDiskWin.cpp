@@ -49,9 +49,21 @@ private:
 
 class TWinDisk : public TQLExtractDisk {
 public:
+  explicit TWinDisk(TQLDiskKeeper* Keeper) : FKeeper(Keeper) {}
   bool FileExists(const std::string& Path) override { return ::FileExists(Path); }
   bool ClearAttributesAndDelete(const std::string& Path) override { return DeleteFileIfExists(Path); }
-  void ForceFolder(const std::string& Folder) override { ForceDirectories(Folder); }
+  bool MakeWay(const std::string& Path) override {
+    return FKeeper ? FKeeper->KeepAside(Path) : DeleteFileIfExists(Path);
+  }
+  void WillWrite(const std::string& Target, int32_t Size, TDateTime Date) override {
+    if (FKeeper) FKeeper->WillWrite(Target, Size, Date);
+  }
+  void ForceFolder(const std::string& Folder) override {
+    if (FKeeper)
+      FKeeper->MakeFolders(Folder);
+    else
+      ForceDirectories(Folder);
+  }
   std::unique_ptr<TQLOutputFile> CreateOutputFile(const std::string& Path) override {
     TQLFileHandle h(CreateFileA(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                 nullptr));
@@ -60,11 +72,15 @@ public:
   }
   bool SetFileDateTime(const std::string& Path, TDateTime D) override { return ::SetFileDateTime(Path, D); }
   bool ReplaceAtRestart(const std::string& Written, const std::string& Target) override {
+    if (FKeeper) FKeeper->WillReplaceAtRestart(Written, Target);
     if (!ReplaceFileAtReboot(Written, Target)) return false;
     ++LeftForRestart;
     return true;
   }
   int32_t LeftForRestart = 0;
+
+private:
+  TQLDiskKeeper* FKeeper;
 };
 
 class TDialogPrompts : public TQLExtractPrompts {
@@ -91,8 +107,8 @@ bool SetFileDateTime(const std::string& Path, TDateTime D) {
 
 bool ExtractArchive(const std::string& DestFolder, TQLTurboStream& Stream, const TQLExtractedProc& OnExtracted,
                     const std::string& DateText, const TQLProgressProc& OnProgress, uint64_t Identifier,
-                    TQLExtractReport* Report) {
-  TWinDisk disk;
+                    TQLExtractReport* Report, TQLDiskKeeper* Keeper) {
+  TWinDisk disk(Keeper);
   TDialogPrompts prompts;
   TQLExtractContext context{disk, prompts, OnProgress, DateText};
   const bool extracted = ExtractArchive(DestFolder, Stream, OnExtracted, context, Identifier);

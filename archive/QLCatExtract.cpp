@@ -43,7 +43,7 @@ enum class TClearing { Cleared, Cancelled, Skipped, ReplaceLater };
 // Clears the way for the target, asking about a file that cannot be deleted.
 TClearing ClearTarget(const std::string& Target, TQLExtractContext& Context) {
   while (Context.Disk.FileExists(Target)) {
-    if (Context.Disk.ClearAttributesAndDelete(Target)) continue;
+    if (Context.Disk.MakeWay(Target)) continue;
     switch (Context.Prompts.AskCannotExtract("The file cannot be extract:\r\r" + Target)) {
       case TQLInUseAnswer::Cancel: return TClearing::Cancelled;
       case TQLInUseAnswer::Ignore: return TClearing::Skipped;
@@ -58,7 +58,7 @@ TClearing ClearTarget(const std::string& Target, TQLExtractContext& Context) {
 // at the next start: free of any earlier such file, or empty.
 std::string PendingName(const std::string& Target, TQLExtractContext& Context) {
   const std::string pending = Target + kPendingReplaceSuffix;
-  if (Context.Disk.FileExists(pending) && !Context.Disk.ClearAttributesAndDelete(pending)) return std::string();
+  if (Context.Disk.FileExists(pending) && !Context.Disk.MakeWay(pending)) return std::string();
   return pending;
 }
 
@@ -115,6 +115,7 @@ bool ExtractEntry(const TQLCatEntry& Entry, TQLEntryBlocks& Data, const std::str
   const TDateTime date = ExtractedFileDate(Context.DateText, Entry.FileDateTime);
   bool complete = false;
   bool dated = false;
+  if (!written.empty()) Context.Disk.WillWrite(target, Entry.UncompressedSize, date);
   try {
     if (written.empty()) throw EQLStreamError("cannot create " + target + kPendingReplaceSuffix);
     Size = WriteTarget(Data, Entry, written, date, Context, dated);

@@ -54,6 +54,17 @@ public:
   // nullptr when it cannot be created.
   virtual std::unique_ptr<TQLOutputFile> CreateOutputFile(const std::string& Path) = 0;
   virtual bool SetFileDateTime(const std::string& Path, TDateTime D) = 0;
+  // Clears the way for a new file where Path exists: by default the file is
+  // deleted; an installation moves it aside instead. False when it stays.
+  virtual bool MakeWay(const std::string& Path) { return ClearAttributesAndDelete(Path); }
+  // Told right before the file of an entry is created, with the name it is
+  // reported under, its size and date: an installation records it first, so
+  // no file is ever on disk unrecorded.
+  virtual void WillWrite(const std::string& Target, int32_t Size, TDateTime Date) {
+    (void)Target;
+    (void)Size;
+    (void)Date;
+  }
   // Asks the system to move Written onto Target at its next start,
   // replacing it; false where that cannot be done.
   virtual bool ReplaceAtRestart(const std::string& Written, const std::string& Target) {

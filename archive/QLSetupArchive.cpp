@@ -36,9 +36,9 @@ TQLArchiveCatalogue ReadSetupArchiveCatalogue(HMODULE Module) {
 
 bool ExtractSetupArchive(HMODULE Module, const std::string& DestFolder, const TQLExtractedProc& OnExtracted,
                          const std::string& DateText, const TQLProgressProc& OnProgress,
-                         TQLExtractReport* Report) {
+                         TQLExtractReport* Report, TQLDiskKeeper* Keeper) {
   TQLMemoryStream stream;
   if (Report) *Report = TQLExtractReport();
   if (!AttachArchive(Module, stream)) return false;
-  return ExtractArchive(DestFolder, stream, OnExtracted, DateText, OnProgress, ArchiveIdentifier, Report);
+  return ExtractArchive(DestFolder, stream, OnExtracted, DateText, OnProgress, ArchiveIdentifier, Report, Keeper);
 }

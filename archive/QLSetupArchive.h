@@ -23,7 +23,8 @@ TQLArchiveCatalogue ReadSetupArchiveCatalogue(HMODULE Module);
 
 // Extracts every entry below DestFolder; false when the resource is missing
 // or the extraction fails (Report, when given, tells a user's cancel and
-// the files left to the next start).
+// the files left to the next start; Keeper, when given, is told before
+// the disk is changed).
 bool ExtractSetupArchive(HMODULE Module, const std::string& DestFolder, const TQLExtractedProc& OnExtracted,
                          const std::string& DateText, const TQLProgressProc& OnProgress,
-                         TQLExtractReport* Report = nullptr);
+                         TQLExtractReport* Report = nullptr, TQLDiskKeeper* Keeper = nullptr);

@@ -130,6 +130,13 @@ bool RemoveBrowserMimeKeys() {
   return result;
 }
 
+std::vector<TQLBrowserKey> BrowserMimeKeys() {
+  std::vector<TQLBrowserKey> keys;
+  for (const std::string& key : kExplorerPluginKeys) keys.push_back({"HKLM", key.substr(1), key == kExplorerPluginKeys[0]});
+  for (const char* key : kContentTypeKeys) keys.push_back({"HKCR", key + 1, false});
+  return keys;
+}
+
 bool WriteBrowserMimeKeys() {
   TQLRegistry registry(HKEY_LOCAL_MACHINE);
   WriteMimeExtension(registry, kExplorerPluginKeys[0], ".ltr");

@@ -24,6 +24,15 @@ double InternetExplorerVersion();
 // attempted plug-in key deletion succeeded.
 bool RemoveBrowserMimeKeys();
 bool WriteBrowserMimeKeys();
+// The keys those two remove and write: "HKLM" or "HKCR", the key, and
+// whether it is the sibling product's MIME key (which the uninstall writes
+// back by its own rule).
+struct TQLBrowserKey {
+  std::string Root;
+  std::string Key;
+  bool Sibling = false;
+};
+std::vector<TQLBrowserKey> BrowserMimeKeys();
 // The sibling product's Internet Explorer MIME key as it is now: nothing
 // when it does not exist, else its "Extension" text ("" when absent).
 std::optional<std::string> SiblingMimeExtension();

@@ -9,6 +9,7 @@
 #include "records/QLInstallItem.h"
 #include "records/QLItemRecorder.h"
 #include "records/QLItemRemoval.h"
+#include "records/QLKeptItems.h"
 #include "shell/QLFileUtils.h"
 #include "shell/QLFolderSafety.h"
 #include "shell/QLRegistry.h"
@@ -200,6 +201,9 @@ bool TQLInstallRegistory::UninstallItems() {
     else if (!stored.Damage.empty())
       damaged += (damaged.empty() ? "" : "\r") + stored.Damage;
   }
+  // What the installation kept aside goes back to its place, now that the
+  // product's own files are gone, and keeps its folder.
+  RestoreKeptForLifetime(InstallRoots());
   removal.RemoveFolders(TQLFolderSafety());
   ClearItemList(items);
   if (!damaged.empty()) MessageDlg(damaged, mtError, mbOK);
@@ -207,9 +211,11 @@ bool TQLInstallRegistory::UninstallItems() {
 }
 
 bool TQLInstallRegistory::Uninstall(const TQLRegistExt* FileTypes, int Count) {
+  // The file types go first: another product's that the installation kept
+  // are put back with the files.
+  RegisterFileTypes(FileTypes, Count, AppPath, false);
   const bool complete = UninstallItems();
   DeleteProgramsFolder("Prismora SE");
-  RegisterFileTypes(FileTypes, Count, AppPath, false);
   WriteSection(false, "");
   WriteUninstallKeys(false);
   DeleteProductKeys();

@@ -68,10 +68,10 @@ void TQLEarlierInstallation::KeepFolders(const std::string& NewAppPath) const {
   for (size_t i = 0; i < kept.size(); ++i) registry.WriteString(EarlierAppPathName(int(i) + 1), kept[i]);
 }
 
-void TQLEarlierInstallation::MergeItems() const {
+void MergeInstallItems(int32_t EarlierCount) {
   // With no earlier record the list holds this run's alone, each file once
   // (the uninstall takes the latest record of a path the archive named twice).
-  if (FItemCount <= 0) return;
+  if (EarlierCount <= 0) return;
   if (!TQLRegistry(HKEY_LOCAL_MACHINE).KeyExists(kUninstallInfoKey)) return;
   const std::vector<TQLStoredItem> stored = StoredInstallItems();
   // A damaged record cannot be moved: the list then stays as it is, longer
@@ -85,7 +85,7 @@ void TQLEarlierInstallation::MergeItems() const {
   TQLComparablePaths comparable;
   for (auto it = stored.rbegin(); it != stored.rend(); ++it) {
     if (!seen.insert(comparable.Of(it->Item.Path)).second) continue;
-    if (it->Index < FItemCount && !FileExists(it->Item.Path)) continue;
+    if (it->Index < EarlierCount && !FileExists(it->Item.Path)) continue;
     kept.push_back(*it);
   }
   std::reverse(kept.begin(), kept.end());

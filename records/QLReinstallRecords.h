@@ -29,11 +29,17 @@ public:
   // Records every earlier folder other than NewAppPath as an earlier one.
   void KeepFolders(const std::string& NewAppPath) const;
 
-  // After the new run's records: one record per path, the latest; earlier
-  // records of files that are gone are dropped, new ones always stay.
-  void MergeItems() const;
+  // The item slots the earlier installation uses: the run's own records
+  // start here.
+  int32_t ItemCount() const { return FItemCount; }
 
 private:
   std::vector<std::string> FFolders;
   int32_t FItemCount = 0;
 };
+
+// After a run's records, which follow the EarlierCount slots of the earlier
+// installation: one record per path, the latest; earlier records of files
+// that are gone are dropped, the run's own always stay. Run again after an
+// interruption, it comes to the same list.
+void MergeInstallItems(int32_t EarlierCount);

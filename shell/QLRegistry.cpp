@@ -150,8 +150,8 @@ void TQLRegistry::WriteData(const std::string& Name, DWORD Type, const void* Dat
     RaiseError("Failed to set data for ", Name);
   if (!SetupLogOpen()) return;
   std::string value;
-  if (Type == REG_SZ) value = " = \"" + std::string(static_cast<const char*>(Data)) + "\"";
-  if (Type == REG_DWORD) value = " = " + std::to_string(*static_cast<const int32_t*>(Data));
+  if (Type == REG_SZ) value = " = \"" + std::string(static_cast<const char*>(Data), strnlen(static_cast<const char*>(Data), Size)) + "\"";
+  if (Type == REG_DWORD && Size == sizeof(int32_t)) value = " = " + std::to_string(*static_cast<const int32_t*>(Data));
   if (Type == REG_BINARY) value = " = " + std::to_string(Size) + " bytes";
   SetupLog("registry value written: " + RootName(FRoot) + "\\" + FKeyPath + " [" + Name + "]" + value);
 }
@@ -193,4 +193,15 @@ std::vector<uint8_t> TQLRegistry::ReadBinaryData(const std::string& Name) const 
   if (!FKey || !QueryValue(Name, type, &data)) return {};
   if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_DWORD) RaiseError("Invalid data type for ", Name);
   return data;
+}
+
+bool TQLRegistry::ReadValue(const std::string& Name, uint32_t& Type, std::vector<uint8_t>& Data) const {
+  DWORD type = 0;
+  if (!FKey || !QueryValue(Name, type, &Data)) return false;
+  Type = type;
+  return true;
+}
+
+void TQLRegistry::WriteValue(const std::string& Name, uint32_t Type, const std::vector<uint8_t>& Data) {
+  WriteData(Name, Type, Data.data(), static_cast<DWORD>(Data.size()));
 }

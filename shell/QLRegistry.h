@@ -64,6 +64,11 @@ class TQLRegistry {
   void WriteBinaryData(const std::string& Name, const void* Data, size_t Size);
   // Any type but REG_SZ, REG_EXPAND_SZ and REG_DWORD; empty when missing.
   std::vector<uint8_t> ReadBinaryData(const std::string& Name) const;
+  // Any value as it is stored: its type and bytes; false when there is no
+  // such value (or no open key).
+  bool ReadValue(const std::string& Name, uint32_t& Type, std::vector<uint8_t>& Data) const;
+  // Writes the value with exactly that type and those bytes.
+  void WriteValue(const std::string& Name, uint32_t Type, const std::vector<uint8_t>& Data);
 
  private:
   bool OpenWithAccess(const std::string& Key, bool CanCreate, REGSAM Access);

@@ -161,3 +161,40 @@ void DeleteDesktopShortCut(const std::string& Name) {
   row.Folder = CsidlCommonDesktop;
   DeleteShortCutFile(row);
 }
+
+namespace {
+
+void ListFilesBelow(const std::string& Folder, std::vector<std::string>& Files) {
+  WIN32_FIND_DATAA entry;
+  TQLFindHandle find(FindFirstFileA((Folder + "\\*").c_str(), &entry));
+  if (!find) return;
+  do {
+    const std::string name = entry.cFileName;
+    if (name == "." || name == "..") continue;
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      ListFilesBelow(Folder + "\\" + name, Files);
+    else
+      Files.push_back(Folder + "\\" + name);
+  } while (FindNextFileA(find.Get(), &entry));
+}
+
+}  // namespace
+
+std::vector<std::string> ShortCutFilesOf(const std::string& Name) {
+  std::vector<std::string> files;
+  if (Name.empty()) return files;
+  std::vector<int> programs{CsidlPrograms}, desktops{CsidlDesktop};
+  if (IsNTFamily()) {
+    programs.insert(programs.begin(), CsidlCommonPrograms);
+    desktops.push_back(CsidlCommonDesktop);
+  }
+  for (int csidl : programs) {
+    const std::string folder = GetSpecialFolderPath(csidl);
+    if (!folder.empty()) ListFilesBelow(folder + "\\" + Name, files);
+  }
+  for (int csidl : desktops) {
+    const std::string folder = GetSpecialFolderPath(csidl);
+    if (!folder.empty() && FileExists(folder + "\\" + Name + ".lnk")) files.push_back(folder + "\\" + Name + ".lnk");
+  }
+  return files;
+}

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "archive/QLError.h"
 
@@ -75,3 +76,7 @@ void DeleteProgramsFolder(const std::string& Name);
 // Deletes the desktop link Name of the user and, on the NT family, of all
 // users.
 void DeleteDesktopShortCut(const std::string& Name);
+
+// The files DeleteProgramsFolder(Name) and DeleteDesktopShortCut(Name)
+// would delete now.
+std::vector<std::string> ShortCutFilesOf(const std::string& Name);

@@ -1,0 +1,299 @@
+#include "app/QLInstallTransaction.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "plugin/UPluginSetup.h"
+#include "records/QLInstallRegistory.h"
+#include "records/QLKeptItems.h"
+#include "shell/QLFileUtils.h"
+#include "shell/QLSetupLog.h"
+#include "shell/QLShortCut.h"
+
+namespace {
+
+std::string ParentOf(const std::string& Path) {
+  const size_t slash = Path.rfind('\\');
+  return slash == std::string::npos ? std::string() : Path.substr(0, slash);
+}
+
+bool IsDriveRoot(const std::string& Folder) { return Folder.size() <= 3 && Folder.find(':') == 1; }
+
+std::vector<uint8_t> FileBytes(const std::string& Path) {
+  std::ifstream in(Path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TQLJournalEntry Entry(TQLJournalKind Kind, const std::string& Path, bool Ours) {
+  TQLJournalEntry entry;
+  entry.Kind = Kind;
+  entry.Path = Path;
+  entry.Ours = Ours;
+  return entry;
+}
+
+TQLJournalEntry KeyEntry(TQLJournalKind Kind, const std::string& Root, const std::string& Key, const TQLKeyTree& Tree,
+                         bool Ours) {
+  TQLJournalEntry entry = Entry(Kind, KeptKeyPath(Root, Key), Ours || !Tree.Existed);
+  entry.Data = EncodeKeyTree(Tree);
+  return entry;
+}
+
+// A step of the undoing that fails is logged and the rest goes on: what
+// can be put back is put back.
+template <typename F>
+void Undo(const std::string& What, F Step) {
+  try {
+    if (!Step()) SetupLog("error: rollback could not restore " + What);
+  } catch (const std::exception& e) {
+    SetupLog("error: rollback could not restore " + What + ": " + e.what());
+  }
+}
+
+// The run's own files: every item record from its first on, with the files
+// they name, and the files it made outside the list.
+void RemoveFilesOfTheRun(const TQLJournalRun& Run, const std::vector<TQLJournalEntry>& Entries) {
+  std::set<std::string> queued;  // files in use the run only queued a replacement for
+  for (const TQLJournalEntry& entry : Entries)
+    if (entry.Kind == TQLJournalKind::ReplaceQueued) {
+      queued.insert(ComparablePathOf(entry.Path));
+      DeleteFileIfExists(entry.Backup);
+    }
+  TQLRegistry registry(HKEY_LOCAL_MACHINE);
+  for (const TQLStoredItem& stored : StoredInstallItems()) {
+    if (stored.Index < Run.FirstItem) continue;
+    if (stored.Damage.empty() && !queued.count(ComparablePathOf(stored.Item.Path)) &&
+        DeleteFileIfExists(stored.Item.Path))
+      SetupLog("file removed: " + stored.Item.Path);
+    if (registry.OpenKey(InstallItemGroupPath(stored.Index), false))
+      registry.DeleteValue(InstallItemValueName(stored.Index));
+  }
+  for (const TQLJournalEntry& entry : Entries)
+    if (entry.Kind == TQLJournalKind::FileMade && DeleteFileIfExists(entry.Path))
+      SetupLog("file removed: " + entry.Path);
+}
+
+void PutBackWhatWasKept(const std::vector<TQLJournalEntry>& Entries) {
+  for (auto it = Entries.rbegin(); it != Entries.rend(); ++it) {
+    switch (it->Kind) {
+      case TQLJournalKind::FileKept:
+      case TQLJournalKind::FileSaved:
+      case TQLJournalKind::KeyKept:
+      case TQLJournalKind::ValuesKept: Undo(it->Path, [&] { return PutBack(*it, true); }); break;
+      default: break;
+    }
+  }
+}
+
+void RemoveFoldersOfTheRun(const std::vector<TQLJournalEntry>& Entries) {
+  for (auto it = Entries.rbegin(); it != Entries.rend(); ++it)
+    if (it->Kind == TQLJournalKind::FolderMade && RemoveDirectoryA(it->Path.c_str()))
+      SetupLog("folder removed: " + it->Path);
+}
+
+void DeleteVendorKeyIfEmpty(HKEY Root) {
+  TQLRegistry registry(Root);
+  if (!registry.OpenKeyReadOnly(kVendorKey)) return;
+  const bool empty = registry.GetKeyNames().empty() && registry.GetValueNames().empty();
+  registry.CloseKey();
+  if (empty) registry.DeleteKey(kVendorKey);
+}
+
+bool RollBackRun(const TQLRunJournal& Journal) {
+  const TQLJournalRun& run = Journal.Run();
+  const std::vector<TQLJournalEntry> entries = Journal.Entries();
+  SetupLog("rollback: undoing the run into " + run.AppPath);
+  const std::string control = run.AppPath + "\\axpqeng.dll";
+  if (!run.EarlierInstalled && FileExists(control)) UnregisterActiveXControl(run.AppPath);
+  RemoveFilesOfTheRun(run, entries);
+  PutBackWhatWasKept(entries);
+  RemoveFoldersOfTheRun(entries);
+  if (run.EarlierInstalled) {
+    TQLRunJournal::Remove();
+    SetupLog("rollback: the earlier installation is as it was");
+  } else {
+    TQLRegistry registry(HKEY_LOCAL_MACHINE);
+    registry.DeleteKey(kUninstallKey);
+    registry.DeleteKey(kProductKey);  // the journal with it
+    DeleteVendorKeyIfEmpty(HKEY_LOCAL_MACHINE);
+    SetupLog("rollback: nothing of the run is left");
+  }
+  return run.EarlierInstalled;
+}
+
+void FinishRun(const TQLRunJournal& Journal) {
+  MergeInstallItems(Journal.Run().FirstItem);
+  for (const TQLJournalEntry& entry : Journal.Entries()) {
+    switch (entry.Kind) {
+      case TQLJournalKind::FileKept:
+      case TQLJournalKind::FileSaved:
+      case TQLJournalKind::KeyKept:
+      case TQLJournalKind::ValuesKept:
+        if (entry.Ours)
+          DropKept(entry);
+        else
+          KeepForLifetime(entry);
+        break;
+      default: break;
+    }
+  }
+  for (const TQLJournalEntry& entry : Journal.Entries())
+    if (entry.Kind == TQLJournalKind::FolderMade && entry.Path == KeptFilesFolder(Journal.Run().AppPath))
+      RemoveDirectoryA(entry.Path.c_str());  // nothing kept: no folder
+  TQLRunJournal::Remove();
+}
+
+}  // namespace
+
+TQLInstallTransaction::TQLInstallTransaction(const std::string& AppPath)
+    : FAppPath(AppPath),
+      FEarlier(TQLEarlierInstallation::Read()),
+      FJournal(TQLRunJournal::Start({AppPath, FEarlier.ItemCount(), FEarlier.Exists(), false})) {
+  for (const TQLStoredItem& stored : StoredInstallItems())
+    if (stored.Damage.empty() && stored.Index < FEarlier.ItemCount())
+      FEarlierFiles[FComparable.Of(stored.Item.Path)] = stored.Item;
+}
+
+void TQLInstallTransaction::AddEntry(const TQLJournalEntry& Entry) { FJournal.Add(Entry); }
+
+void TQLInstallTransaction::KeepShortCuts(const std::vector<std::string>& Names) {
+  for (const std::string& name : Names)
+    for (const std::string& file : ShortCutFilesOf(name)) {
+      TQLJournalEntry entry = Entry(TQLJournalKind::FileSaved, file, FEarlier.Exists());
+      entry.Data = FileBytes(file);
+      AddEntry(entry);
+      SetupLog("shortcut kept: " + file);
+    }
+}
+
+void TQLInstallTransaction::KeepOwnRecords() {
+  AddEntry(KeyEntry(TQLJournalKind::KeyKept, "HKLM", kUninstallKey, ReadKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey, false), true));
+  AddEntry(KeyEntry(TQLJournalKind::KeyKept, "HKLM", kSectionKey, ReadKeyTree(HKEY_LOCAL_MACHINE, kSectionKey, false), true));
+  AddEntry(KeyEntry(TQLJournalKind::ValuesKept, "HKLM", kUninstallInfoKey,
+                    ReadKeyTree(HKEY_LOCAL_MACHINE, kUninstallInfoKey, true), true));
+}
+
+void TQLInstallTransaction::KeepFileTypes(const TQLRegistExt* Table, int Count) {
+  std::set<std::string> kept;
+  for (int i = 0; i < Count; ++i) {
+    const TQLRegistExt& row = Table[i];
+    if (row.Ext.empty()) continue;
+    if (kept.insert(row.Ext).second) {
+      const TQLKeyTree tree = ReadKeyTree(HKEY_CLASSES_ROOT, row.Ext, false);
+      AddEntry(KeyEntry(TQLJournalKind::KeyKept, "HKCR", row.Ext, tree, KeyTreeHolds(tree, FileTypeExtensionTree(row))));
+    }
+    if (kept.insert(row.ProgID).second) {
+      const TQLKeyTree tree = ReadKeyTree(HKEY_CLASSES_ROOT, row.ProgID, false);
+      const std::vector<std::string>& roots = FEarlier.Folders();
+      const bool ours = std::any_of(roots.begin(), roots.end(), [&](const std::string& root) {
+        return KeyTreeHolds(tree, FileTypeClassTree(row, root));
+      });
+      AddEntry(KeyEntry(TQLJournalKind::KeyKept, "HKCR", row.ProgID, tree, ours));
+    }
+  }
+}
+
+void TQLInstallTransaction::KeepKey(const std::string& Root, const std::string& Key, bool ForTheUninstall) {
+  const TQLKeyTree tree = ReadKeyTree(KeptKeyRoot(Root), Key, false);
+  AddEntry(KeyEntry(TQLJournalKind::KeyKept, Root, Key, tree, FEarlier.Exists() || !ForTheUninstall));
+}
+
+void TQLInstallTransaction::WillCreate(const std::string& Path) {
+  MakeFolders(ParentOf(Path));
+  AddEntry(Entry(TQLJournalKind::FileMade, Path, true));
+}
+
+bool TQLInstallTransaction::IsEarlierFile(const std::string& Path) {
+  const auto found = FEarlierFiles.find(FComparable.Of(Path));
+  return found != FEarlierFiles.end() && FileSizeOf(Path) == found->second.Size &&
+         FileDateTimeOf(Path) == found->second.Time;
+}
+
+bool TQLInstallTransaction::KeepFile(const std::string& Path, bool Ours) {
+  const std::string folder = KeptFilesFolder(FAppPath);
+  MakeFolders(folder);
+  TQLJournalEntry entry = Entry(TQLJournalKind::FileKept, Path, Ours);
+  entry.Backup = folder + "\\" + KeptFileName(FKeptFiles++);
+  if (FileExists(entry.Backup) && !DeleteFileIfExists(entry.Backup)) return false;
+  AddEntry(entry);
+  if (!MoveFileExA(Path.c_str(), entry.Backup.c_str(), 0)) return false;
+  if (!Ours) SetupLog("kept aside (not the product's own): " + Path + " as " + entry.Backup);
+  return true;
+}
+
+template <typename F>
+auto TQLInstallTransaction::Noting(F Step) -> decltype(Step()) {
+  try {
+    return Step();
+  } catch (const std::exception& e) {
+    FDiskError = e.what();
+    throw;
+  }
+}
+
+bool TQLInstallTransaction::KeepAside(const std::string& Path) {
+  return Noting([&] { return KeepFile(Path, IsEarlierFile(Path)); });
+}
+
+void TQLInstallTransaction::MakeFolders(const std::string& Path) {
+  Noting([&] { MakeFoldersOf(Path); });
+}
+
+void TQLInstallTransaction::MakeFoldersOf(const std::string& Path) {
+  std::string Folder = Path;
+  while (Folder.size() > 1 && Folder.back() == '\\' && !IsDriveRoot(Folder)) Folder.pop_back();
+  if (Folder.empty() || FFolders.count(Folder)) return;
+  if (!DirectoryExists(Folder)) {
+    const std::string parent = ParentOf(Folder);
+    if (!parent.empty() && !IsDriveRoot(Folder)) MakeFoldersOf(parent);
+    AddEntry(Entry(TQLJournalKind::FolderMade, Folder, true));
+    CreateDirectoryA(Folder.c_str(), nullptr);
+  }
+  FFolders.insert(Folder);
+}
+
+void TQLInstallTransaction::WillWrite(const std::string& Target, int32_t Size, TDateTime Date) {
+  Noting([&] { FRecorder.Add(Target, Size, Date); });
+}
+
+void TQLInstallTransaction::WillReplaceAtRestart(const std::string& Written, const std::string& Target) {
+  TQLJournalEntry entry = Entry(TQLJournalKind::ReplaceQueued, Target, true);
+  entry.Backup = Written;
+  AddEntry(entry);
+}
+
+void TQLInstallTransaction::Commit() {
+  FJournal.MarkFinished();
+  FinishRun(FJournal);
+}
+
+bool TQLInstallTransaction::RollBack() {
+  try {
+    return RollBackRun(FJournal);
+  } catch (const std::exception& e) {
+    SetupLog(std::string("error: rollback failed: ") + e.what());
+    return FJournal.Run().EarlierInstalled;
+  }
+}
+
+TQLRecovery RecoverStoppedRun() {
+  const std::optional<TQLRunJournal> journal = TQLRunJournal::Find();
+  if (!journal) return {};
+  TQLRecovery recovery{true, journal->Run().AppPath};
+  if (journal->Run().AppPath.empty()) {
+    SetupLog("error: the journal of a stopped run cannot be read; it is removed");
+    TQLRunJournal::Remove();
+    return recovery;
+  }
+  if (journal->Run().Finished) {
+    SetupLog("recovery: a run into " + journal->Run().AppPath + " was stopped after its work; finishing it");
+    FinishRun(*journal);
+  } else {
+    SetupLog("recovery: a run into " + journal->Run().AppPath + " was stopped before its end; undoing it");
+    RollBackRun(*journal);
+  }
+  return recovery;
+}
