@@ -14,6 +14,7 @@ packages=(
   g++ cmake make ninja-build pkg-config
   zlib1g-dev libgtest-dev googletest
   g++-mingw-w64-i686 libz-mingw-w64-dev
+  g++-mingw-w64-x86-64  # the 64-bit test build, for machines that run no 32-bit program
   wine wine64 wine32:i386
   xvfb xauth x11-utils imagemagick
   python3 locales
@@ -50,10 +51,12 @@ if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
 fi
 
 # GoogleTest builds with the posix thread model of MinGW-w64.
-for tool in g++ gcc; do
-  if [ -e "/usr/bin/i686-w64-mingw32-$tool-posix" ]; then
-    update-alternatives --set "i686-w64-mingw32-$tool" "/usr/bin/i686-w64-mingw32-$tool-posix" >/dev/null 2>&1 || true
-  fi
+for arch in i686 x86_64; do
+  for tool in g++ gcc; do
+    if [ -e "/usr/bin/$arch-w64-mingw32-$tool-posix" ]; then
+      update-alternatives --set "$arch-w64-mingw32-$tool" "/usr/bin/$arch-w64-mingw32-$tool-posix" >/dev/null 2>&1 || true
+    fi
+  done
 done
 
 echo "install-deps: all dependencies present"

@@ -24,7 +24,16 @@ echo "== fuzz corpus replay"
 bash "$root/scripts/build-fuzz.sh"
 ctest --test-dir "$build_fuzz" -L fuzz --output-on-failure -j "$(nproc)"
 
-echo "== Windows tests under Wine"
+source "$root/scripts/machine.sh"
+if ql_runs_32bit_programs; then
+  echo "== Windows tests under Wine"
+else
+  # The shipped 32-bit build was built above; its code runs here built for
+  # 64-bit Windows.
+  echo "== Windows tests under Wine (64-bit build: this machine runs no 32-bit program)"
+  build_win=${QL_BUILD_WIN64_DIR:-$root/build-win64}
+  export QL_BUILD_WIN_DIR=$build_win
+fi
 source "$root/scripts/wine-session.sh"
 ql_wine_start
 ctest --test-dir "$build_win" --output-on-failure -j "$(nproc)"

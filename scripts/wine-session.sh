@@ -3,6 +3,9 @@
 # the whole run, all stopped when the script exits.
 # Needs: root (the repository folder).
 
+source "$root/scripts/machine.sh"
+if ! ql_runs_32bit_programs; then ql_use_wine64 "${QL_BUILD_WIN_DIR:-$root/build-win}/wine64-bin"; fi
+
 export WINEPREFIX="${QL_BUILD_WIN_DIR:-$root/build-win}/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
