@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/QLPathRules.h"
+
 // Path in the form two paths are compared in: absolute, long names, no
 // trailing separator, upper case in the system's code page.
 std::string ComparablePathOf(const std::string& Path);
@@ -36,10 +38,10 @@ public:
   // May the uninstall remove or queue the folder Path?
   bool MayRemove(const std::string& Path) const;
 
-  // The protected folders, in the comparable form.
-  const std::vector<std::string>& ProtectedFolders() const { return FProtected; }
+  // The protected folders, in the comparable form, with their roles.
+  const std::vector<TQLProtectedFolder>& ProtectedFolders() const { return FProtected; }
 
 private:
-  void Protect(const std::string& Path);
-  std::vector<std::string> FProtected;
+  void Protect(const std::string& Path, TQLFolderRole Role);
+  std::vector<TQLProtectedFolder> FProtected;
 };
