@@ -1,6 +1,7 @@
 #include "app/QLDestinationCheck.h"
 
 #include <windows.h>
+// After windows.h, which it needs.
 #include <shellapi.h>
 
 #include <string>

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h, which they need.
 #include <objbase.h>
 #include <shlobj.h>
 
@@ -49,7 +50,7 @@ bool Empty(const std::string& Folder) {
 }
 
 class DestinationCheck : public ::testing::Test {
-protected:
+ protected:
   static void SetUpTestSuite() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
   static void TearDownTestSuite() { CoUninitialize(); }
   TTempFolder Temp;

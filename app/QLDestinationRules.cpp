@@ -16,7 +16,8 @@ bool IsProtectedAs(const std::string& Comparable, const std::vector<TQLProtected
                    TQLFolderRole Role) {
   for (const TQLProtectedFolder& folder : Protected) {
     if (folder.Role != Role) continue;
-    if (Role == TQLFolderRole::SystemTree ? IsSameOrAbove(folder.Path, Comparable) : SameFolder(folder.Path, Comparable))
+    if (Role == TQLFolderRole::SystemTree ? IsSameOrAbove(folder.Path, Comparable)
+                                          : SameFolder(folder.Path, Comparable))
       return true;
   }
   return false;
@@ -45,23 +46,31 @@ TQLDestinationRefusal DestinationRuleRefusal(const std::string& Folder, const st
 
 std::string DestinationRefusalReason(TQLDestinationRefusal Refusal, size_t LongestEntryName) {
   switch (Refusal) {
-    case TQLDestinationRefusal::None: return "";
+    case TQLDestinationRefusal::None:
+      return "";
     case TQLDestinationRefusal::NotFullPath:
       return "it must be a full path, such as C:\\Program Files\\Prismora 1.0 SE";
-    case TQLDestinationRefusal::OutsideCodePage: return "its name has characters outside the system's code page";
-    case TQLDestinationRefusal::SystemFolder: return "it is the Windows folder or a system folder, or lies inside one";
-    case TQLDestinationRefusal::Root: return "it is the root of a drive or of a network share";
+    case TQLDestinationRefusal::OutsideCodePage:
+      return "its name has characters outside the system's code page";
+    case TQLDestinationRefusal::SystemFolder:
+      return "it is the Windows folder or a system folder, or lies inside one";
+    case TQLDestinationRefusal::Root:
+      return "it is the root of a drive or of a network share";
     case TQLDestinationRefusal::ProgramFiles:
       return "it is a program-files folder itself, where every program has its own folder";
-    case TQLDestinationRefusal::Profile: return "it is a user's profile folder itself";
+    case TQLDestinationRefusal::Profile:
+      return "it is a user's profile folder itself";
     case TQLDestinationRefusal::ShellFolder:
       return "it is a folder Windows keeps for the user, such as Documents or the Desktop, itself";
     case TQLDestinationRefusal::TooLong:
       return "its path is too long for the files it will hold (at most " +
              std::to_string(MaxDestinationLength(LongestEntryName)) + " characters)";
-    case TQLDestinationRefusal::FileInTheWay: return "it is a file, or a file stands where one of its folders must be";
-    case TQLDestinationRefusal::Unreachable: return "it cannot be reached: its drive or network share is not there";
-    case TQLDestinationRefusal::ReadOnly: return "it cannot be written to: the place is read-only or not open to you";
+    case TQLDestinationRefusal::FileInTheWay:
+      return "it is a file, or a file stands where one of its folders must be";
+    case TQLDestinationRefusal::Unreachable:
+      return "it cannot be reached: its drive or network share is not there";
+    case TQLDestinationRefusal::ReadOnly:
+      return "it cannot be written to: the place is read-only or not open to you";
   }
   return "";
 }

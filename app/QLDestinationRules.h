@@ -37,8 +37,7 @@ size_t MaxDestinationLength(size_t LongestEntryName);
 // is its absolute form as ComparablePathOf gives it), or None; the checks
 // of the place itself come after these.
 TQLDestinationRefusal DestinationRuleRefusal(const std::string& Folder, const std::string& Comparable,
-                                             const std::vector<TQLProtectedFolder>& Protected,
-                                             size_t LongestEntryName);
+                                             const std::vector<TQLProtectedFolder>& Protected, size_t LongestEntryName);
 
 // Why the folder is refused, one clause, for the message and the log.
 std::string DestinationRefusalReason(TQLDestinationRefusal Refusal, size_t LongestEntryName);

@@ -96,9 +96,10 @@ TEST(DestinationRules, EveryRefusalHasItsOwnText) {
     EXPECT_EQ(0u, text.rfind("This folder cannot be used: it", 0)) << text;
     EXPECT_TRUE(texts.insert(text).second) << text;
   }
-  EXPECT_EQ("This folder cannot be used: its name has characters outside the system's code page.\rPlease choose "
-            "another folder.",
-            DestinationRefusalMessage(R::OutsideCodePage, 0));
+  EXPECT_EQ(
+      "This folder cannot be used: its name has characters outside the system's code page.\rPlease choose "
+      "another folder.",
+      DestinationRefusalMessage(R::OutsideCodePage, 0));
   EXPECT_NE(std::string::npos, DestinationRefusalReason(R::TooLong, 30).find("at most 228 characters"));
   EXPECT_EQ("", DestinationRefusalReason(R::None, 30));
 }

@@ -42,6 +42,13 @@ ql_map_readonly_disk() {
   ln -sfn "$ql_readonly_disk" "$WINEPREFIX/dosdevices/r:"
 }
 
+# A network share whose name is not ASCII, \\localhost\Partagé, for the
+# folder page's free space: Wine finds \\SERVER\SHARE below dosdevices/unc.
+ql_map_share() {
+  mkdir -p "${QL_BUILD_WIN_DIR:-$root/build-win}/share" "$WINEPREFIX/dosdevices/unc/localhost"
+  ln -sfn "${QL_BUILD_WIN_DIR:-$root/build-win}/share" "$WINEPREFIX/dosdevices/unc/localhost/Partagé"
+}
+
 ql_wine_start() {
   rm -rf "$WINEPREFIX"
   local n=91
@@ -67,6 +74,7 @@ ql_wine_start() {
   # for a manager's answer.
   ql_map_small_disk
   ql_map_readonly_disk
+  ql_map_share
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   wine cmd /c exit >/dev/null 2>&1 || true
   ql_hold_desktop

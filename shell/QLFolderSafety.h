@@ -2,7 +2,8 @@
 // start of Windows: never a drive or share root, the Windows, system or
 // program-files folder, a profile or any other folder the shell knows by
 // name, nor a folder above one of them. The protected folders are asked of
-// the system once, when a TQLFolderSafety is made; the path rules
+// the system once, when a TQLFolderSafety is made, each with its role (the
+// installation's folder check refuses them by role); the path rules
 // themselves are the portable QLPathRules.
 #pragma once
 
