@@ -192,16 +192,6 @@ TEST_F(SilentDeployment, AFolderOutsideTheCodePageIsRefusedAsSuch) {
   EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kTestUninstallKey));
 }
 
-// A read-only place (the drive R: the test session mounts read-only, where
-// the machine lets it) is refused as such.
-TEST_F(SilentDeployment, AReadOnlyPlaceIsRefusedAsSuch) {
-  if (GetDriveTypeA("R:\\") <= DRIVE_NO_ROOT_DIR) GTEST_SKIP() << "no read-only drive R: on this machine";
-  const std::string log = Temp / "install.log";
-  EXPECT_EQ(1603, Run(SetupProgram(), "/S /LOG=" + log + " /D=R:\\Prismora"));
-  EXPECT_TRUE(Contains(ReadTextFile(log), "(it cannot be written to")) << ReadTextFile(log);
-  EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kTestUninstallKey));
-}
-
 // The test session maps a 512 KiB drive as S: where the machine lets it
 // mount one: the product alone needs more.
 TEST_F(SilentDeployment, TooLittleSpaceFailsBeforeAnythingIsWritten) {
