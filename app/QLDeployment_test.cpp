@@ -4,11 +4,13 @@
 // run is bounded: a silent run that waited for an answer fails the test.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <filesystem>
 
 #include "shell/QLFileUtils.h"
+#include "shell/QLPathRules.h"
 #include "shell/QLRegistry.h"
 #include "shell/QLWinHandles.h"
 #include "tests/support/InstallState.h"
@@ -132,6 +134,64 @@ TEST_F(SilentDeployment, UnusableFoldersAreRefusedNotGuessed) {
     EXPECT_EQ(1603, Run(SetupProgram(), std::string("/S /LOG=") + log + " /D=" + folder)) << folder;
     EXPECT_TRUE(Contains(ReadTextFile(log), std::string("installation folder refused: ") + folder)) << folder;
   }
+  EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kTestUninstallKey));
+}
+
+std::string WindowsFolder() {
+  char path[MAX_PATH] = {};
+  GetWindowsDirectoryA(path, MAX_PATH);
+  return path;
+}
+
+// Each destination the installation cannot use ends the run with 1603 and
+// its own reason in the log, before anything is written: no product file,
+// no uninstaller, no folder, no list entry.
+TEST_F(SilentDeployment, UnusableDestinationsAreRefusedBeforeAnythingIsWritten) {
+  const std::string log = Temp / "install.log";
+  std::string tooLong = "C:\\Prismora";
+  while (tooLong.size() < 263) tooLong += "\\" + std::string(35, 'd');  // 263 characters, 8 folders deep
+  const struct {
+    std::string Folder;
+    const char* Reason;
+  } cases[] = {
+      {WindowsFolder(), "it is the Windows folder or a system folder"},
+      {WindowsFolder() + "\\system32\\Prismora", "it is the Windows folder or a system folder"},
+      {"C:\\", "it is the root of a drive"},
+      {GetSpecialFolderPath(CSIDL_PROGRAM_FILES), "it is a program-files folder itself"},
+      {GetSpecialFolderPath(CSIDL_PERSONAL), "such as Documents or the Desktop, itself"},
+      {tooLong, "its path is too long for the files it will hold"},
+      {"\\\\nohost\\share\\x", "it cannot be reached"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(1603, Run(SetupProgram(), "/S /LOG=" + log + " /D=" + c.Folder)) << c.Folder;
+    const std::string text = ReadTextFile(log);
+    EXPECT_TRUE(Contains(text, "error: installation folder refused: " + c.Folder + " (" + c.Reason)) << text;
+    EXPECT_TRUE(Contains(text, "exit status: 1603")) << text;
+    for (const char* written : {"\\PQENGINE.EXE", "\\README.TXT", "\\UNINST"})
+      EXPECT_FALSE(PathExists(WithoutTrailingSeparators(c.Folder) + written)) << c.Folder << written;
+  }
+  EXPECT_FALSE(PathExists("C:\\Prismora"));
+  EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kTestUninstallKey));
+  EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kTestProductKey));
+}
+
+// A name outside the code page is named as such, whichever way it came.
+TEST_F(SilentDeployment, AFolderOutsideTheCodePageIsRefusedAsSuch) {
+  const std::string log = Temp / "install.log";
+  const std::wstring folder = L"C:\\\u0417\u0430\u0433\u0440\u0443\u0437\u043a\u0438 \u4e0b\u8f7d";
+  std::wstring wideLog(MAX_PATH, L'\0');
+  wideLog.resize(MultiByteToWideChar(CP_ACP, 0, log.c_str(), -1, wideLog.data(), MAX_PATH) - 1);
+  std::wstring program(MAX_PATH, L'\0');
+  program.resize(MultiByteToWideChar(CP_ACP, 0, SetupProgram().c_str(), -1, program.data(), MAX_PATH) - 1);
+  {
+    TProcessDriver setup(program, L"/S /LOG=" + wideLog + L" /D=" + folder);
+    ASSERT_TRUE(setup.Started());
+    EXPECT_EQ(1603, setup.WaitExit(kBound));
+  }
+  const std::string text = ReadTextFile(log);
+  EXPECT_TRUE(Contains(text, "(its name has characters outside the system's code page)")) << text;
+  EXPECT_FALSE(Contains(text, "full path")) << text;
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(folder.c_str()));
   EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kTestUninstallKey));
 }
 

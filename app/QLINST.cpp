@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "app/QLDestinationCheck.h"
 #include "app/QLInstallRun.h"
 #include "app/QLSetupRules.h"
 #include "archive/QLDIBUTL.h"
@@ -100,16 +101,7 @@ TQLWideText TFQLINST::FolderTextW() const {
   return text;
 }
 
-// The records keep every installed path in ANSI text: a folder whose name
-// has no ANSI form could be installed but never removed.
-bool TFQLINST::FolderChecks() {
-  std::string ansi;
-  if (ExactAnsiOf(FolderTextW(), ansi)) return true;
-  MessageDlg("This folder cannot be used: its name has characters outside the system's code page.\rPlease choose "
-             "another folder.",
-             mtError, mbOK);
-  return false;
-}
+bool TFQLINST::FolderChecks() { return DestinationAccepted(FolderTextW(), LongestEntryName); }
 
 void TFQLINST::SetText(HWND Control, const std::string& Text) {
   SetWindowTextA(Control, LineBreaks(Text).c_str());
@@ -195,9 +187,10 @@ void TFQLINST::CreatePages() {
   QLMultiButton1 = std::make_unique<TQLMultiButton>(directory, Bounds(440, 40, 75, 25), idBrowse);
   QLMultiButton1->SetCaptionJP("\x8E\x51\x8F\xC6\x20\x28\x26\x52\x29");
   QLMultiButton1->SetCaptionUS("B&rowse");
-  Edit_FolderLocate = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
+  // A UTF-16 field: a folder named outside the code page is seen as typed.
+  Edit_FolderLocate = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
                                       168, 72, 353, 20, directory, reinterpret_cast<HMENU>(INT_PTR(idFolder)),
-                                      GetModuleHandleA(nullptr), nullptr);
+                                      GetModuleHandleW(nullptr), nullptr);
   QLMultiLabel_InstallSize = std::make_unique<TQLMultiLabel>(directory, Bounds(349, 184, 163, 14));
   QLMultiLabel_InstallSize->SetCaptionJP(
       "\xB2\xDD\xBD\xC4\xB0\xD9\xBB\xB2\xBD\xDE\x20\x2F\x20\xC4\xDE\xD7\xB2\xCC\xDE\x8B\xF3\x82\xAB\x97\x65\x97\xCA");
@@ -239,6 +232,7 @@ bool TFQLINST::FormCreate(TQLArchiveCheck& Check) {
   SetWindowTextA(FHandle, info.Caption.c_str());
   DataFilePath = info.DataFilePath;
   FileCount = info.FileCount;
+  LongestEntryName = info.LongestEntryName;
   InstallSize = info.InstallSize;
   SetupLog("archive check: " + std::to_string(FileCount) + " files, " + std::to_string(InstallSize) + " bytes needed");
   if (InstallSize == 0) {
@@ -298,10 +292,7 @@ void TFQLINST::EnterPage() {
 }
 
 void TFQLINST::UpdateInstallSize() {
-  // The drive is named the same whatever characters the folder names have.
-  std::string text;
-  for (wchar_t c : FolderTextW()) text += c < 0x80 ? char(c) : '_';
-  FreeSpace = DestinationFreeSpace(text);
+  FreeSpace = DestinationFreeSpace(FolderTextW());
   SetText(Label_InstallSize, InstallSizeText(InstallSize, FreeSpace));
   if (FPage == pgSetDirectory) EnableWindow(Button_Next, FreeSpace != 0 && InstallSize != 0);
 }
@@ -413,8 +404,8 @@ void TFQLINST::QLMultiButton1Click() {
 
 void TFQLINST::Edit_FolderLocateChange() { UpdateInstallSize(); }
 
-void TFQLINST::PresetFolder(const std::string& Path) {
-  SetWindowTextA(Edit_FolderLocate, Path.c_str());
+void TFQLINST::PresetFolder(const TQLWideText& Path) {
+  SetWindowTextW(Edit_FolderLocate, Path.c_str());
   UpdateInstallSize();
 }
 

@@ -47,7 +47,7 @@ public:
   void QLMultiButton1Click();
   void Edit_FolderLocateChange();
   // The installation folder given on the command line.
-  void PresetFolder(const std::string& Path);
+  void PresetFolder(const TQLWideText& Path);
   void Label_HTTPLink1Click();
 
   void EnterPage();
@@ -72,6 +72,7 @@ public:
   std::string DirectXSetupPath;
   std::string DataFilePath;
   int32_t FileCount = 0;
+  size_t LongestEntryName = 0;
   bool RestartPending = false;
   int ExitStatus = 0;
 

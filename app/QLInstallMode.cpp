@@ -1,13 +1,12 @@
 #include "app/QLInstallMode.h"
 
 #include "app/QLArchiveCheck.h"
+#include "app/QLDestinationCheck.h"
 #include "app/QLINST.h"
 #include "app/QLInstallTransaction.h"
 #include "app/QLSetupRules.h"
 #include "app/QLSilentInstall.h"
-#include "shell/QLSetupLog.h"
 #include "shell/QLWinHandles.h"
-#include "ui/QLDialogs.h"
 
 namespace {
 
@@ -15,7 +14,7 @@ int RunWizard(const TQLSetupOptions& Options, TQLArchiveCheck& Check) {
   TQLComApartment com;
   TFQLINST form;
   if (!form.FormCreate(Check)) return form.ExitStatus;
-  if (Options.HasFolder) form.PresetFolder(Options.Folder);
+  if (Options.HasFolder) form.PresetFolder(CommandLineFolder());
   return form.Run();
 }
 
@@ -24,13 +23,6 @@ int RunWizard(const TQLSetupOptions& Options, TQLArchiveCheck& Check) {
 int RunInstallMode(const std::vector<std::string>& Args, const TQLSetupOptions& Options) {
   // A run that was stopped is undone before anything else.
   RecoverStoppedRun();
-  if (Options.HasFolder && !IsUsableInstallFolder(Options.Folder)) {
-    SetupLog("error: installation folder refused: " + Options.Folder);
-    MessageDlg("The installation folder must be a full path, such as C:\\Program Files\\Prismora 1.0 SE:\r\r" +
-                   Options.Folder,
-               mtError, mbOK);
-    return kExitFailed;
-  }
   // The archive check runs while COM starts and the windows are made.
   TQLArchiveCheck check;
   if (Options.Silent) {

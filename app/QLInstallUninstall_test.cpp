@@ -122,41 +122,24 @@ TEST_F(InstallAndUninstall, FileInTheWayIgnoredAndTheRestInstalled) {
   DeleteFileA((Folder + "\\README.TXT").c_str());
 }
 
-// Installed into the program-files folder itself: the other programs' empty
-// folders stay, and the folder itself is never queued for deletion.
-TEST_F(InstallAndUninstall, ProgramFilesItselfKeepsOtherProgramsFolders) {
-  const std::string programFiles = ProgramFolder();
-  ForceDirectories(programFiles + "\\Other Program\\Empty");
-  InstallInto(programFiles);
-  std::string closing;
-  Uninstall("OK", &closing);
-  EXPECT_EQ(kFinished, closing);  // this uninstaller goes at the next start
-  ExpectPayloadGone(programFiles);
-  EXPECT_TRUE(DirectoryExists(programFiles + "\\Other Program\\Empty"));
-  EXPECT_TRUE(Pending(programFiles + "\\UNINST\\UNINST.EXE"));
-  EXPECT_TRUE(Pending(programFiles + "\\UNINST"));
-  EXPECT_FALSE(Pending(programFiles)) << PendingOperations();
-  DeleteTree(programFiles + "\\Other Program");
-  DeleteTree(programFiles + "\\UNINST");
-}
-
-// Installed into Documents: the user's empty folders stay, and so does
-// Documents after the restart.
+// Installed into a folder of its own inside Documents (Documents itself is
+// refused): the user's folders stay, and so does Documents after the
+// restart.
 TEST_F(InstallAndUninstall, DocumentsKeepTheUsersEmptyFolders) {
   const std::string documents = GetSpecialFolderPath(CSIDL_PERSONAL);
   ASSERT_FALSE(documents.empty());
   ForceDirectories(documents + "\\Projects\\2025");
   ForceDirectories(documents + "\\Scans");
-  InstallInto(documents);
+  InstallInto(documents + "\\Prismora");
   std::string closing;
   Uninstall("OK", &closing);
-  ExpectPayloadGone(documents);
+  ExpectPayloadGone(documents + "\\Prismora");
   EXPECT_TRUE(DirectoryExists(documents + "\\Projects\\2025"));
   EXPECT_TRUE(DirectoryExists(documents + "\\Scans"));
   EXPECT_FALSE(Pending(documents)) << PendingOperations();
   DeleteTree(documents + "\\Projects");
   DeleteTree(documents + "\\Scans");
-  DeleteTree(documents + "\\UNINST");
+  DeleteTree(documents + "\\Prismora");
 }
 
 // A copy of the uninstaller started from elsewhere removes the installed

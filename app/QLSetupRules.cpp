@@ -90,19 +90,19 @@ TQLDiskQuestion DiskQuestion(int64_t FreeSpace, int64_t InstallSize) {
   return TQLDiskQuestion::None;
 }
 
+size_t FolderRootLength(const std::string& FolderText) {
+  if (FolderText.size() >= 2 && FolderText[1] == ':' && std::isalpha(static_cast<unsigned char>(FolderText[0])))
+    return 2;
+  if (FolderText.rfind("\\\\", 0) != 0) return 0;
+  const size_t server = FolderText.find('\\', 2);
+  if (server == std::string::npos || server == 2) return 0;
+  const size_t share = std::min(FolderText.find('\\', server + 1), FolderText.size());
+  return share == server + 1 ? 0 : share;
+}
+
 std::string FolderRoot(const std::string& FolderText) {
-  const std::string text = Upper(FolderText);
-  if (text.size() >= 2 && text[1] == ':' && std::isalpha(static_cast<unsigned char>(text[0])))
-    return text.substr(0, 2) + "\\";
-  if (text.rfind("\\\\", 0) == 0) {
-    size_t server = text.find('\\', 2);
-    if (server == std::string::npos || server == 2) return "";
-    size_t share = text.find('\\', server + 1);
-    std::string root = text.substr(0, share);
-    if (root.size() == server + 1) return "";
-    return root + "\\";
-  }
-  return "";
+  const size_t length = FolderRootLength(FolderText);
+  return length == 0 ? std::string() : Upper(FolderText.substr(0, length)) + "\\";
 }
 
 bool IsBrowserWindow(const std::string& Title, const std::string& ClassName) {

@@ -47,6 +47,10 @@ TQLDiskQuestion DiskQuestion(int64_t FreeSpace, int64_t InstallSize);
 // path, "\\SERVER\SHARE\" for a network path; upper case; "" when the text
 // names neither.
 std::string FolderRoot(const std::string& FolderText);
+// The length of that root's part of the text ("C:", "\\server\share"), 0
+// when there is none. Only the separators and the colon decide it, so any
+// character may stand for one that is not ASCII.
+size_t FolderRootLength(const std::string& FolderText);
 
 // A top-level window that shows a browser is running.
 bool IsBrowserWindow(const std::string& Title, const std::string& ClassName);

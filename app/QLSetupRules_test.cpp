@@ -89,6 +89,17 @@ TEST(FolderPage, RootOfTheFolderText) {
     EXPECT_EQ("", FolderRoot(none)) << none;
 }
 
+// The root's extent does not depend on the names' characters, whatever their
+// encoding: only separators and the colon count.
+TEST(FolderPage, RootLengthOfAnyName) {
+  EXPECT_EQ(2u, FolderRootLength("c:\\Dossier \xE9t\xE9"));
+  EXPECT_EQ(16u, FolderRootLength("\\\\server\\Partag\xE9\\x"));
+  EXPECT_EQ(14u, FolderRootLength("\\\\serv\xC3\xA9r\\\xCE\xB1\xCE\xB2\\Prismora"));
+  EXPECT_EQ(14u, FolderRootLength("\\\\server\\share"));
+  EXPECT_EQ(0u, FolderRootLength("\\\\server\\"));
+  EXPECT_EQ(0u, FolderRootLength("\xE9:\\x"));
+}
+
 TEST(RunningBrowser, TitlesAndClasses) {
   EXPECT_TRUE(IsBrowserWindow("Netscape's Hidden Frame", "Any"));
   EXPECT_TRUE(IsBrowserWindow("NETSCAPE'S HIDDEN FRAME", ""));

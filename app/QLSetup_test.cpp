@@ -3,9 +3,11 @@
 // questions answered.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstdio>
 
+#include "shell/QLFileUtils.h"
 #include "shell/QLRegistry.h"
 #include "tests/support/ProcessDriver.h"
 #include "tests/support/StandIns.h"
@@ -169,6 +171,56 @@ TEST_F(SetupWizard, SpaceNeededCountsTheUninstaller) {
   bool found = false;
   for (const std::string& text : ControlTexts(form)) found = found || text.rfind(std::string(expected) + " /", 0) == 0;
   EXPECT_TRUE(found) << "no size text starting with " << expected;
+  Quit(setup, form);
+}
+
+// A folder the installation cannot use is refused when Install is pressed,
+// with its reason; the wizard stays on the folder page and nothing is
+// written.
+TEST_F(SetupWizard, ARefusedFolderIsToldAndTheFolderPageStays) {
+  const std::string programFiles = GetSpecialFolderPath(CSIDL_PROGRAM_FILES);
+  TProcessDriver setup(SetupProgram(), "");
+  HWND form = setup.WaitWindow(kForm);
+  ASSERT_NE(nullptr, form);
+  GoToFolderPage(form);
+  HWND edit = FindControl(form, programFiles + "\\Prismora 1.0 SE", "Edit");
+  ASSERT_NE(nullptr, edit);
+  HWND next = FindControl(form, "&Install");
+  TypeText(edit, programFiles);
+  Click(next);
+  std::string text;
+  ASSERT_TRUE(AnswerDialog(setup, "Error", "OK", &text));
+  EXPECT_EQ("This folder cannot be used: it is a program-files folder itself, where every program has its own folder.\r"
+            "Please choose another folder.",
+            Normalised(text));
+  Sleep(300);
+  EXPECT_EQ("&Install", WindowText(next));  // still the folder page
+  EXPECT_EQ(programFiles, WindowText(edit));
+  EXPECT_FALSE(PathExists(programFiles + "\\UNINST"));
+  EXPECT_FALSE(PathExists(programFiles + "\\PQENGINE.EXE"));
+  Quit(setup, form);
+}
+
+// The free space of a share is asked of the share itself, whatever its name
+// is written in: \\localhost\Partagé, which the test session provides.
+TEST_F(SetupWizard, AShareWithAnAccentedNameShowsItsFreeSpace) {
+  const std::string share = "\\\\localhost\\Partag\xE9";
+  if (GetFileAttributesA((share + "\\").c_str()) == INVALID_FILE_ATTRIBUTES)
+    GTEST_SKIP() << "no share " << share << " on this machine";
+  TProcessDriver setup(SetupProgram(), "");
+  HWND form = setup.WaitWindow(kForm);
+  ASSERT_NE(nullptr, form);
+  GoToFolderPage(form);
+  HWND edit = FindControl(form, GetSpecialFolderPath(CSIDL_PROGRAM_FILES) + "\\Prismora 1.0 SE", "Edit");
+  ASSERT_NE(nullptr, edit);
+  HWND next = FindControl(form, "&Install");
+  TypeText(edit, "\\\\nohost\\share\\Prismora");  // no such share: no free space, Install disabled
+  ASSERT_TRUE(WaitFor([&] { return !IsWindowEnabled(next); }));
+  TypeText(edit, share + "\\Prismora");
+  EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(next); }));
+  bool zero = false;
+  for (const std::string& text : ControlTexts(form)) zero = zero || text.find("/     0.00MB") != std::string::npos;
+  EXPECT_FALSE(zero);
   Quit(setup, form);
 }
 

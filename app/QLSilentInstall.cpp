@@ -1,5 +1,6 @@
 #include "app/QLSilentInstall.h"
 
+#include "app/QLDestinationCheck.h"
 #include "app/QLInstallRun.h"
 #include "app/QLInstallTransaction.h"
 #include "app/QLSetupRules.h"
@@ -68,7 +69,8 @@ int RunSilentInstall(const TQLSetupOptions& Options, TQLArchiveCheck& Check) {
   SetupLog("archive check: " + std::to_string(info.FileCount) + " files, " + std::to_string(info.InstallSize) +
            " bytes needed");
   const std::string folder = Options.HasFolder ? Options.Folder : info.DefaultFolder;
-  if (!IsUsableInstallFolder(folder)) return Failed("installation folder refused: " + folder);
+  if (!DestinationAccepted(Options.HasFolder ? CommandLineFolder() : WidePathOf(folder), info.LongestEntryName))
+    return kExitFailed;
   SetupLog("folder: " + folder);
   if (!EnoughSpace(folder, info.InstallSize)) return Failed("not enough space on the destination drive");
   try {

@@ -58,6 +58,7 @@ TQLSetupInfo GatherSetupInfo(TQLArchiveCheck& Check) {
   info.DataFilePath = SetupDataFile();
   const TQLArchiveCatalogue& catalogue = Check.Catalogue();
   info.FileCount = catalogue.EntryCount;
+  info.LongestEntryName = catalogue.LongestName;
   // Without a sound uninstaller to write, the installation could not be
   // removed: such a program installs nothing, like one without its archive.
   const int64_t uninstallerSize = CarriedUninstallerSize();
@@ -70,14 +71,22 @@ TQLSetupInfo GatherSetupInfo(TQLArchiveCheck& Check) {
   return info;
 }
 
-int64_t DestinationFreeSpace(const std::string& Folder) {
-  const std::string root = FolderRoot(Folder);
-  const UINT type = root.empty() ? DRIVE_NO_ROOT_DIR : GetDriveTypeA(root.c_str());
+int64_t DestinationFreeSpace(const TQLWideText& Folder) {
+  // The root's extent is found on a stand-in text (separators and colons are
+  // ASCII); the root itself keeps the folder's characters.
+  std::string shape;
+  for (wchar_t c : Folder) shape += c < 0x80 ? char(c) : 'x';
+  const size_t length = FolderRootLength(shape);
+  TQLWideText root(Folder.data(), length);
+  root += L'\\';
+  const UINT type = length == 0 ? DRIVE_NO_ROOT_DIR : GetDriveTypeW(root.c_str());
   if (type != DRIVE_REMOVABLE && type != DRIVE_FIXED && type != DRIVE_REMOTE && type != DRIVE_RAMDISK) return 0;
   // The free space is asked of the root itself, so a share reports its own.
   ULARGE_INTEGER available{}, total{}, free{};
-  return GetDiskFreeSpaceExA(root.c_str(), &available, &total, &free) ? int64_t(available.QuadPart) : -1;
+  return GetDiskFreeSpaceExW(root.c_str(), &available, &total, &free) ? int64_t(available.QuadPart) : -1;
 }
+
+int64_t DestinationFreeSpace(const std::string& Folder) { return DestinationFreeSpace(WidePathOf(Folder)); }
 
 bool DiskSpaceAccepted(int64_t FreeSpace, int64_t InstallSize) {
   switch (DiskQuestion(FreeSpace, InstallSize)) {

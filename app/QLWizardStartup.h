@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "shell/QLWidePath.h"
+
 class TQLArchiveCheck;
 
 struct TQLSetupInfo {
@@ -18,6 +20,7 @@ struct TQLSetupInfo {
   std::string Caption;
   std::string DataFilePath;
   int32_t FileCount = 0;
+  size_t LongestEntryName = 0;  // characters of the archive's longest entry name
   // Bytes needed; 0 when the archive is missing, refused or damaged (the
   // program then ends before the wizard appears).
   int64_t InstallSize = 0;
@@ -27,8 +30,10 @@ struct TQLSetupInfo {
 TQLSetupInfo GatherSetupInfo(TQLArchiveCheck& Check);
 
 // Free bytes where Folder would be installed: asked of its drive or share
-// root for removable, fixed, remote and RAM drives; 0 for any other kind of
-// drive (or none); -1 when the question fails.
+// root, named with the folder's own characters, for removable, fixed,
+// remote and RAM drives; 0 for any other kind of drive (or none); -1 when
+// the question fails.
+int64_t DestinationFreeSpace(const TQLWideText& Folder);
 int64_t DestinationFreeSpace(const std::string& Folder);
 
 // The folder page's space questions ("not enough", "not much"); true when

@@ -1,5 +1,6 @@
 #include "archive/QLCatDec.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "archive/QLCatFormat.h"
@@ -150,7 +151,10 @@ TQLVerifyReport VerifyArchive(TQLTurboStream& Stream, uint64_t Identifier, bool 
       return report;
     }
     report.EntryCount = count;
-    ForEachEntry(Stream, count, [&](const TQLCatEntryInfo& info) { VerifyEntry(Stream, info, Inflate, report); });
+    ForEachEntry(Stream, count, [&](const TQLCatEntryInfo& info) {
+      VerifyEntry(Stream, info, Inflate, report);
+      report.LongestName = std::max(report.LongestName, info.Entry.Name.size());
+    });
     if (Stream.Remaining() != 0)
       throw EQLArchiveBroken(std::to_string(Stream.Remaining()) + " stray bytes after the last entry");
     if (report.UncompressedTotal != total)

@@ -58,6 +58,7 @@ struct TQLVerifyReport {
   std::string Error;  // one line, empty when Ok
   int32_t EntryCount = 0;
   int64_t UncompressedTotal = 0;
+  size_t LongestName = 0;  // characters of the longest entry name
 };
 
 // Checks the header, the bounds of every entry and every CheckValue; with

@@ -154,6 +154,7 @@ TEST(ArchiveFormat, VerifyAcceptsAGoodArchive) {
   EXPECT_TRUE(r.Ok) << r.Error;
   EXPECT_EQ(2, r.EntryCount);
   EXPECT_EQ(70009, r.UncompressedTotal);
+  EXPECT_EQ(std::string("sub\\data.bin").size(), r.LongestName);  // the path below the folder counts
 }
 
 TEST(ArchiveFormat, VerifyFindsEachKindOfDamage) {

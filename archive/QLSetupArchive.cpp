@@ -30,7 +30,9 @@ TQLArchiveCatalogue ReadSetupArchiveCatalogue(HMODULE Module) {
   }
   if (!catalogue.Accepted) return catalogue;
   stream.Seek(0, 0);
-  catalogue.Accepted = VerifyArchive(stream, ArchiveIdentifier, false).Ok;
+  const TQLVerifyReport report = VerifyArchive(stream, ArchiveIdentifier, false);
+  catalogue.Accepted = report.Ok;
+  catalogue.LongestName = report.LongestName;
   return catalogue;
 }
 

@@ -17,6 +17,7 @@ struct TQLArchiveCatalogue {
   bool Accepted = false;  // header accepted and every entry sound
   int32_t EntryCount = 0;  // as read, whatever the outcome
   int32_t TotalSize = 0;
+  size_t LongestName = 0;  // characters of the longest entry name
 };
 
 TQLArchiveCatalogue ReadSetupArchiveCatalogue(HMODULE Module);

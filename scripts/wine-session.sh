@@ -11,6 +11,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 ql_small_disk="${QL_BUILD_WIN_DIR:-$root/build-win}/smalldisk"
+ql_readonly_disk="${QL_BUILD_WIN_DIR:-$root/build-win}/readonlydisk"
 ql_desktop_fifo="${QL_BUILD_WIN_DIR:-$root/build-win}/desktop-hold"
 
 ql_wine_stop() {
@@ -19,6 +20,7 @@ ql_wine_stop() {
   rm -f "$ql_desktop_fifo"
   if [ -n "${ql_xvfb_pid:-}" ]; then kill "$ql_xvfb_pid" >/dev/null 2>&1 || true; fi
   if mountpoint -q "$ql_small_disk" 2>/dev/null; then umount "$ql_small_disk" 2>/dev/null || true; fi
+  if mountpoint -q "$ql_readonly_disk" 2>/dev/null; then umount "$ql_readonly_disk" 2>/dev/null || true; fi
 }
 
 # A drive S: of 512 KiB for the tests of a full disk, where the machine lets
@@ -30,6 +32,24 @@ ql_map_small_disk() {
   fi
   rm -rf "${ql_small_disk:?}"/*
   ln -sfn "$ql_small_disk" "$WINEPREFIX/dosdevices/s:"
+}
+
+# A drive R: that cannot be written (a read-only file system) for the tests
+# of a read-only destination, where the machine lets root mount one;
+# without it those tests are skipped.
+ql_map_readonly_disk() {
+  mkdir -p "$ql_readonly_disk"
+  if ! mountpoint -q "$ql_readonly_disk" 2>/dev/null; then
+    mount -t tmpfs -o ro,size=64k tmpfs "$ql_readonly_disk" 2>/dev/null || return 0
+  fi
+  ln -sfn "$ql_readonly_disk" "$WINEPREFIX/dosdevices/r:"
+}
+
+# A network share whose name is not ASCII, \\localhost\Partagé, for the
+# folder page's free space: Wine finds \\SERVER\SHARE below dosdevices/unc.
+ql_map_share() {
+  mkdir -p "${QL_BUILD_WIN_DIR:-$root/build-win}/share" "$WINEPREFIX/dosdevices/unc/localhost"
+  ln -sfn "${QL_BUILD_WIN_DIR:-$root/build-win}/share" "$WINEPREFIX/dosdevices/unc/localhost/Partagé"
 }
 
 ql_wine_start() {
@@ -56,6 +76,8 @@ ql_wine_start() {
   # manager, so captions show in screenshots and hiding a window never waits
   # for a manager's answer.
   ql_map_small_disk
+  ql_map_readonly_disk
+  ql_map_share
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   wine cmd /c exit >/dev/null 2>&1 || true
   ql_hold_desktop

@@ -8,6 +8,7 @@
 
 #include "shell/QLFileUtils.h"
 #include "shell/QLPathRules.h"
+#include "shell/QLWidePath.h"
 #include "shell/QLWinHandles.h"
 
 namespace {
@@ -18,15 +19,6 @@ std::string LongPathOf(const std::string& Path) {
   char buffer[MAX_PATH * 2] = {};
   DWORD n = GetLongPathNameA(Path.c_str(), buffer, sizeof buffer);
   return n > 0 && n < sizeof buffer ? std::string(buffer, n) : Path;
-}
-
-std::string AnsiOf(const wchar_t* Text) {
-  int n = WideCharToMultiByte(CP_ACP, 0, Text, -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return std::string();
-  std::string text(size_t(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, Text, -1, &text[0], n, nullptr, nullptr);
-  text.resize(size_t(n - 1));
-  return text;
 }
 
 using TGetFolder = UINT(WINAPI*)(LPSTR, UINT);
@@ -62,9 +54,21 @@ std::vector<std::string> KnownFolderPaths() {
     PWSTR rawPath = nullptr;
     if (FAILED(folder.Get()->GetPath(0, &rawPath))) continue;
     TQLCoTaskMem<wchar_t> path(rawPath);
-    paths.push_back(AnsiOf(path.Get()));
+    paths.push_back(ShownAnsiOf(TQLWideText(path.Get())));
   }
   return paths;
+}
+
+// The role the shell's folder number gives a folder.
+TQLFolderRole RoleOfCsidl(int Csidl) {
+  switch (Csidl) {
+    case CSIDL_PROGRAM_FILES:
+    case CSIDL_PROGRAM_FILESX86:
+    case CSIDL_PROGRAM_FILES_COMMON:
+    case CSIDL_PROGRAM_FILES_COMMONX86: return TQLFolderRole::ProgramFiles;
+    case CSIDL_PROFILE: return TQLFolderRole::Profile;
+    default: return TQLFolderRole::ShellFolder;
+  }
 }
 
 }  // namespace
@@ -92,30 +96,30 @@ std::string TQLComparablePaths::Of(const std::string& Path) {
 }
 
 TQLFolderSafety::TQLFolderSafety() {
-  for (int csidl = 0; csidl <= kLastCsidl; ++csidl) Protect(GetSpecialFolderPath(csidl));
+  for (int csidl = 0; csidl <= kLastCsidl; ++csidl) Protect(GetSpecialFolderPath(csidl), RoleOfCsidl(csidl));
   for (const char* function : {"GetWindowsDirectoryA", "GetSystemDirectoryA", "GetSystemWindowsDirectoryA",
                                "GetSystemWow64DirectoryA"})
-    Protect(KernelFolder(function));
-  Protect(GetProgramFilesFolder());
+    Protect(KernelFolder(function), TQLFolderRole::SystemTree);
+  Protect(GetProgramFilesFolder(), TQLFolderRole::ProgramFiles);
   // The 64-bit program-files folders, which the shell does not name to a
   // 32-bit program.
   for (const char* variable : {"ProgramW6432", "CommonProgramW6432"}) {
     const char* value = std::getenv(variable);
-    if (value) Protect(value);
+    if (value) Protect(value, TQLFolderRole::ProgramFiles);
   }
-  for (const std::string& folder : KnownFolderPaths()) Protect(folder);
+  for (const std::string& folder : KnownFolderPaths()) Protect(folder, TQLFolderRole::ShellFolder);
 }
 
-void TQLFolderSafety::Protect(const std::string& Path) {
+void TQLFolderSafety::Protect(const std::string& Path, TQLFolderRole Role) {
   if (Path.empty()) return;
-  FProtected.push_back(ComparablePathOf(Path));
+  FProtected.push_back({ComparablePathOf(Path), Role});
 }
 
 bool TQLFolderSafety::MayRemove(const std::string& Path) const {
   if (Path.empty()) return false;
   const std::string folder = ComparablePathOf(Path);
   if (IsDriveOrShareRoot(folder)) return false;
-  for (const std::string& kept : FProtected)
-    if (IsSameOrAbove(folder, kept)) return false;
+  for (const TQLProtectedFolder& kept : FProtected)
+    if (IsSameOrAbove(folder, kept.Path)) return false;
   return true;
 }

@@ -2,13 +2,16 @@
 // start of Windows: never a drive or share root, the Windows, system or
 // program-files folder, a profile or any other folder the shell knows by
 // name, nor a folder above one of them. The protected folders are asked of
-// the system once, when a TQLFolderSafety is made; the path rules
+// the system once, when a TQLFolderSafety is made, each with its role (the
+// installation's folder check refuses them by role); the path rules
 // themselves are the portable QLPathRules.
 #pragma once
 
 #include <map>
 #include <string>
 #include <vector>
+
+#include "shell/QLPathRules.h"
 
 // Path in the form two paths are compared in: absolute, long names, no
 // trailing separator, upper case in the system's code page.
@@ -36,10 +39,10 @@ public:
   // May the uninstall remove or queue the folder Path?
   bool MayRemove(const std::string& Path) const;
 
-  // The protected folders, in the comparable form.
-  const std::vector<std::string>& ProtectedFolders() const { return FProtected; }
+  // The protected folders, in the comparable form, with their roles.
+  const std::vector<TQLProtectedFolder>& ProtectedFolders() const { return FProtected; }
 
 private:
-  void Protect(const std::string& Path);
-  std::vector<std::string> FProtected;
+  void Protect(const std::string& Path, TQLFolderRole Role);
+  std::vector<TQLProtectedFolder> FProtected;
 };

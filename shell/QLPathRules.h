@@ -2,7 +2,8 @@
 // trailing separators, drive and share roots, parents, and whether one
 // folder is the same as or above another. Letters compare without regard to
 // ASCII case; callers that need the code page's case rules fold both sides
-// first. Portable; nothing here touches the disk.
+// first. Also the roles of the folders the system protects. Portable;
+// nothing here touches the disk.
 #pragma once
 
 #include <string>
@@ -24,3 +25,13 @@ std::string ParentFolder(const std::string& Path);
 // Folder and every folder above it up to and including Root, Folder first;
 // empty when Folder is neither Root nor below it.
 std::vector<std::string> FoldersUpTo(const std::string& Folder, const std::string& Root);
+
+// What a folder the system protects is to it: the Windows and system
+// folders (with everything below them), a program-files folder, a user's
+// profile, or another folder the shell knows by name.
+enum class TQLFolderRole { SystemTree, ProgramFiles, Profile, ShellFolder };
+
+struct TQLProtectedFolder {
+  std::string Path;
+  TQLFolderRole Role = TQLFolderRole::ShellFolder;
+};

@@ -16,14 +16,6 @@ TQLFileHandle& LogFile() {
   return file;
 }
 
-std::string Utf8Of(const std::string& Ansi) {
-  const TQLWideText wide = WidePathOf(Ansi);
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string utf8(size_t(n > 0 ? n : 0), '\0');
-  if (n > 0) WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), utf8.data(), n, nullptr, nullptr);
-  return utf8;
-}
-
 std::string OneLine(const std::string& Text) {
   std::string line;
   for (size_t i = 0; i < Text.size(); ++i) {
@@ -53,7 +45,7 @@ bool SetupLogOpen() { return static_cast<bool>(LogFile()); }
 void SetupLog(const std::string& Event) {
   if (!SetupLogOpen()) return;
   const std::string stamp = DecimalText(GetTickCount() - StartTicks, 8, ' ') + " ";
-  const std::string line = stamp + Utf8Of(OneLine(Event)) + "\r\n";
+  const std::string line = stamp + Utf8Of(WidePathOf(OneLine(Event))) + "\r\n";
   DWORD written = 0;
   WriteFile(LogFile().Get(), line.data(), DWORD(line.size()), &written, nullptr);
 }

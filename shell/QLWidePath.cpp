@@ -52,6 +52,31 @@ bool ExactAnsiOf(const TQLWideText& Path, std::string& Ansi) {
   return WidePathOf(Ansi) == Path;
 }
 
+namespace {
+
+std::string NarrowOf(UINT CodePage, const TQLWideText& Text) {
+  if (Text.empty()) return std::string();
+  const int n = WideCharToMultiByte(CodePage, 0, Text.data(), int(Text.size()), nullptr, 0, nullptr, nullptr);
+  std::string narrow(size_t(n > 0 ? n : 0), '\0');
+  if (n > 0) WideCharToMultiByte(CodePage, 0, Text.data(), int(Text.size()), narrow.data(), n, nullptr, nullptr);
+  return narrow;
+}
+
+}  // namespace
+
+std::string ShownAnsiOf(const TQLWideText& Text) { return NarrowOf(CP_ACP, Text); }
+
+std::string Utf8Of(const TQLWideText& Text) { return NarrowOf(CP_UTF8, Text); }
+
+TQLWideText WideOfUtf8(const std::string& Utf8) {
+  TQLWideText wide;
+  if (Utf8.empty()) return wide;
+  const int n = MultiByteToWideChar(CP_UTF8, 0, Utf8.data(), int(Utf8.size()), nullptr, 0);
+  wide.resize(size_t(n > 0 ? n : 0));
+  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, Utf8.data(), int(Utf8.size()), wide.data(), n);
+  return wide;
+}
+
 std::string StorablePathOf(const TQLWideText& Path) {
   std::string ansi;
   if (ExactAnsiOf(Path, ansi)) return ansi;

@@ -43,6 +43,14 @@ TQLWideText WidePathOf(const std::string& Path);
 // True, with Ansi set, when every character of Path has an exact ANSI form.
 bool ExactAnsiOf(const TQLWideText& Path, std::string& Ansi);
 
+// Text for messages and the log: a character with no ANSI form shows as
+// the code page's default character.
+std::string ShownAnsiOf(const TQLWideText& Text);
+
+// UTF-8 and back, without loss.
+std::string Utf8Of(const TQLWideText& Text);
+TQLWideText WideOfUtf8(const std::string& Utf8);
+
 // Path in ANSI text that names the same file: the exact form, else the
 // short form of an existing file or folder; empty when neither exists.
 std::string StorablePathOf(const TQLWideText& Path);

@@ -125,6 +125,17 @@ struct TQLGlobalMemoryTraits {
 // A block from GlobalAlloc; unlock it before the owner frees it.
 using TQLGlobalMemory = TQLUniqueHandle<HGLOBAL, TQLGlobalMemoryTraits>;
 
+template <typename T>
+struct TQLLocalMemoryTraits {
+  static T* Invalid() { return nullptr; }
+  static bool Valid(T* P) { return P != nullptr; }
+  static void Close(T* P) { LocalFree(P); }
+};
+// Memory the system allocated with LocalAlloc for the caller (for example
+// the argument list of CommandLineToArgvW).
+template <typename T>
+using TQLLocalMemory = TQLUniqueHandle<T*, TQLLocalMemoryTraits<T>>;
+
 // The device context of a window's client area from GetDC, released on every
 // path.
 class TQLWindowDC {
