@@ -59,6 +59,7 @@ void KeepUninstallerPastPendingDelete() {
 
 TQLExtractResult InstallProductFiles(const std::string& DestFolder, const TQLProgressProc& OnProgress,
                                      const TQLExtractedProc& AfterEachFile) {
+  WithdrawPendingOperations({DestFolder});  // what this run writes must outlive the next start
   TQLInstallRegistory& records = InstallRegistory();
   const TQLEarlierInstallation earlier = TQLEarlierInstallation::Read();
   TQLExtractResult result;
