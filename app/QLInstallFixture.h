@@ -108,7 +108,7 @@ protected:
     RunUninstaller(program, command.substr(command.find('"', 1) + 2), Answer, Closing, Questions, Status);
   }
   // Runs Program as the uninstaller. Status -1 expects 0 after OK and 1602
-  // after any other answer. The closing message must come in the foreground
+  // after any other answer; the closing message of 1603 is an error. The closing message must come in the foreground
   // although another program took it meanwhile.
   void RunUninstaller(const std::string& Program, const std::string& Arguments, const std::string& Answer,
                       std::string* Closing, const std::vector<std::string>& Questions = {}, int Status = -1) {
@@ -120,7 +120,7 @@ protected:
     ASSERT_TRUE(AnswerDialog(uninstaller, "Warning", Answer, &text));
     EXPECT_NE(std::string::npos, text.find("Prismora SE will be uninstalled now. Are you OK?"));
     for (const std::string& answer : Questions) ASSERT_TRUE(AnswerDialog(uninstaller, "Warning", answer));
-    const std::string title = Answer == "OK" ? "Information" : "Error";
+    const std::string title = Answer == "OK" && Status != 1603 ? "Information" : "Error";
     HWND closing = uninstaller.WaitWindow("#32770", title);
     ASSERT_NE(nullptr, closing);
     EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == closing; }, 3000)) << "the closing message is behind";

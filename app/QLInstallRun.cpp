@@ -65,6 +65,7 @@ bool PlaceUninstaller(TQLInstallTransaction& Run, std::string& Error) {
 
 TQLExtractResult InstallProductFiles(TQLInstallTransaction& Run, const std::string& DestFolder,
                                      const TQLProgressProc& OnProgress, const TQLExtractedProc& AfterEachFile) {
+  WithdrawPendingOperations({DestFolder});  // what this run writes must outlive the next start
   TQLInstallRegistory& records = InstallRegistory();
   TQLExtractResult result;
   records.SetAppPath(DestFolder);

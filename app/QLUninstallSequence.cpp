@@ -56,11 +56,24 @@ void RemoveBrowserPlugins(const std::string& ControlFolder) {
     MessageDlg("Failed in un-installing of the ActiveX plugin.", mtWarning, mbOK);
 }
 
-void ShowClosingMessage(bool LeftForRestart) {
+// Names what stays when recorded files remain for another reason than the
+// next start; otherwise the usual closing words.
+void ShowClosingMessage(const TQLUninstallOutcome& Outcome, bool LeftForRestart) {
+  if (Outcome.Incomplete()) {
+    MessageDlg(IncompleteUninstallText(Outcome, LeftForRestart), mtError, mbOK);
+    return;
+  }
   MessageDlg(LeftForRestart ? "Uninstallation was finished\r\n\r\nWhen Windows will be started next time, the "
                               "remaining file is automatically deleted."
                             : "Uninstallation was finished",
              mtInformation, mbOK);
+}
+
+// 1603 when recorded files stay for another reason than the next start
+// (they are named), 3010 when product files wait for it, else 0.
+int ExitStatusOf(const TQLUninstallOutcome& Outcome, bool OthersQueued) {
+  if (Outcome.Incomplete()) return kExitFailed;
+  return Outcome.LeftForRestart() || OthersQueued ? kExitRestartRequired : kExitSuccess;
 }
 
 // A run that was stopped is undone first. When it was all there was, the
@@ -69,7 +82,7 @@ std::optional<int> RecoverFirst(const std::string& Program) {
   const TQLRecovery recovery = RecoverStoppedRun();
   if (!recovery.Found || TQLInstallRegistory::IsInstalled()) return std::nullopt;
   const TQLUninstallerOutcome own = RemoveUninstallers({recovery.AppPath}, Program, TQLFolderSafety());
-  ShowClosingMessage(own.OwnFileQueued);
+  ShowClosingMessage(TQLUninstallOutcome(), own.OwnFileQueued || own.OthersQueued);
   return own.OthersQueued ? kExitRestartRequired : kExitSuccess;
 }
 
@@ -89,9 +102,9 @@ int RunUninstallSequence() {
   const std::string program = ProgramPath();
   RemoveBrowserPlugins(ControlFolder(roots, program));
   for (const TQLShortCutFile& row : ShortCutTable) DeleteShortCutFile(AllUsersShortCut(row));
-  const bool complete = InstallRegistory().Uninstall(RegistExtTable, RegistExtCount);
+  const TQLUninstallOutcome outcome = InstallRegistory().Uninstall(RegistExtTable, RegistExtCount);
   const TQLUninstallerOutcome uninstallers = RemoveUninstallers(roots, program, TQLFolderSafety());
-  const bool filesLeft = !complete || uninstallers.OthersQueued;
-  ShowClosingMessage(filesLeft || uninstallers.OwnFileQueued);
-  return filesLeft ? kExitRestartRequired : kExitSuccess;
+  const bool leftForRestart = outcome.LeftForRestart() || uninstallers.OthersQueued || uninstallers.OwnFileQueued;
+  ShowClosingMessage(outcome, leftForRestart);
+  return ExitStatusOf(outcome, uninstallers.OthersQueued);
 }

@@ -3,13 +3,17 @@
 #include <windows.h>
 
 #include <cctype>
+#include <functional>
 
 #include "records/QLDeferredFileOps.h"
+#include "records/QLInstallBounds.h"
 #include "shell/QLFileUtils.h"
 #include "shell/QLPlatform.h"
 #include "shell/QLWinHandles.h"
 
 namespace {
+
+using TQLFolderRule = std::function<bool(const std::string&)>;
 
 std::string UninstallerFolderOf(const std::string& Root) { return Root + "\\UNINST"; }
 
@@ -41,19 +45,20 @@ void RemoveReplacementCopies(const std::string& Folder) {
 // This program is the installed uninstaller of Root: its file and, on the NT
 // family, its folder and Root are left to the next start, when they are
 // removed if empty.
-void QueueOwnFiles(const std::string& Root, const std::string& Program, const TQLFolderSafety& Safety) {
+void QueueOwnFiles(const std::string& Root, const std::string& Program, TQLFolderRule& MayRemove) {
   RemoveReplacementCopies(UninstallerFolderOf(Root));
   DeleteFileAtReboot(Program);
   if (!IsNTFamily()) return;
   for (const std::string& folder : {UninstallerFolderOf(Root), Root})
-    if (Safety.MayRemove(folder)) DeleteFileAtReboot(folder);
+    if (MayRemove(folder)) DeleteFileAtReboot(folder);
 }
 
 // Another installation's uninstaller: removed now with its folders when they
 // are empty; what cannot go now goes at the next start. True when something
 // was left.
-bool RemoveOtherUninstaller(const std::string& Root, const TQLFolderSafety& Safety) {
+bool RemoveOtherUninstaller(const std::string& Root, TQLFolderRule& MayRemove) {
   const std::string uninstaller = UninstallerFolderOf(Root) + "\\UNINST.EXE";
+  if (!MayRemove(UninstallerFolderOf(Root))) return false;
   RemoveReplacementCopies(UninstallerFolderOf(Root));
   bool queued = false;
   if (FileExists(uninstaller) && !DeleteFileIfExists(uninstaller)) {
@@ -61,7 +66,7 @@ bool RemoveOtherUninstaller(const std::string& Root, const TQLFolderSafety& Safe
     queued = true;
   }
   for (const std::string& folder : {UninstallerFolderOf(Root), Root}) {
-    if (!Safety.MayRemove(folder) || !DirectoryExists(folder) || RemoveDirectoryA(folder.c_str())) continue;
+    if (!MayRemove(folder) || !DirectoryExists(folder) || RemoveDirectoryA(folder.c_str())) continue;
     if (queued && IsNTFamily()) DeleteFileAtReboot(folder);
   }
   return queued;
@@ -72,11 +77,17 @@ bool RemoveOtherUninstaller(const std::string& Root, const TQLFolderSafety& Safe
 TQLUninstallerOutcome RemoveUninstallers(const std::vector<std::string>& Roots, const std::string& RunningProgram,
                                          const TQLFolderSafety& Safety) {
   TQLUninstallerOutcome outcome;
+  // Only folders inside the installations, reached through no link, and
+  // never one the safety protects.
+  TQLInstallBounds bounds(Roots);
+  TQLFolderRule mayRemove = [&](const std::string& Folder) {
+    return Safety.MayRemove(Folder) && !bounds.FolderInside(Folder).empty();
+  };
   for (const std::string& root : Roots) {
     if (SamePath(UninstallerFolderOf(root) + "\\UNINST.EXE", RunningProgram)) {
-      QueueOwnFiles(root, RunningProgram, Safety);
+      QueueOwnFiles(root, RunningProgram, mayRemove);
       outcome.OwnFileQueued = true;
-    } else if (RemoveOtherUninstaller(root, Safety)) {
+    } else if (RemoveOtherUninstaller(root, mayRemove)) {
       outcome.OthersQueued = true;
     }
   }

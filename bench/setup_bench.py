@@ -2,7 +2,8 @@
 """Runs the installation benchmark under the Wine session the caller started
 and prints its table. For each product, every round runs in turn: our setup
 unattended (/u) and silent (/S), the NSIS installer (/S), qlcat.exe extract
-of our archive, and our /u with /LOG (for the phases only: the log writes
+of our archive, and our /u with /LOG; after each silent install its quiet
+uninstall is timed too (ours, and NSIS's deleting the folder recursively) (for the phases only: the log writes
 through to disk line by line, so its run is not timed with the others).
 Between runs each installation is removed again, untimed.
 Usage: bench/setup_bench.py ROOT BUILD BUILD_WIN LARGE_BUILD_WIN OUT STUB_REPORT"""
@@ -153,8 +154,17 @@ def product(label, setup, archive, payload):
         else:
             shutil.rmtree(floor_folder, ignore_errors=True)
 
+    # The quiet uninstalls, timed right after the silent installs: ours with
+    # the installed uninstaller as the list of programs starts it, NSIS's
+    # uninstaller deleting the folder recursively (in place, "_?=").
+    uninstallers = {
+        "ours /S": ["wine", os.path.join(ours_folder, "UNINST", "UNINST.EXE"), "/UNINSTALL", "/S"],
+        "NSIS /S": ["wine", os.path.join(nsis_folder, "UNINST", "UNINST.EXE"), "/S",
+                    "_?=C:\\Program Files (x86)\\Prismora NSIS"],
+    }
     installed = {}
     runs = {name: [] for name in installers}
+    uninstalls = {name: [] for name in uninstallers}
     logged = []
     for name in installers:
         clear(name)
@@ -163,6 +173,8 @@ def product(label, setup, archive, payload):
             runs[name].append(run(cmd))
             folder = ours_folder if name.startswith("ours") else nsis_folder if name.startswith("NSIS") else floor_folder
             installed[name] = folder_bytes(folder)
+            if name in uninstallers:
+                uninstalls[name].append(run(uninstallers[name])[0])
             clear(name)
         # The log on a memory file system, so the phases are measured apart
         # from whatever the disk does with it.
@@ -177,7 +189,7 @@ def product(label, setup, archive, payload):
     wall, (parts, inside) = logged[len(logged) // 2]
     return {"label": label, "size": size, "files": sum(len(fs) for _, _, fs in os.walk(payload)),
             "results": result, "phases": parts + [("Wine start and end (outside the log)", int(wall * 1000) - inside)],
-            "logged": wall}
+            "logged": wall, "uninstalls": {name: statistics.median(ts) for name, ts in uninstalls.items()}}
 
 
 def pack(payload):
@@ -208,6 +220,9 @@ def print_product(p):
           " installed %.3f x payload" % (r["ours /u"][1] / r["qlcat.exe extract"][1],
                                          r["qlcat.exe extract"][1] / p["size"], p["files"],
                                          r["ours /u"][2] / p["size"]))
+    u = p["uninstalls"]
+    print("  quiet uninstall: ours %.3f s, NSIS (RMDir /r) %.3f s, ours / NSIS %.2f" % (
+        u["ours /S"], u["NSIS /S"], u["ours /S"] / u["NSIS /S"]))
     print("  phases of ours /u from /LOG (the logged run of median length, %.3f s;"
           " its log on a memory file system):" % p["logged"])
     for name, ms in p["phases"]:
@@ -250,6 +265,8 @@ def print_targets(cases, pack_ratio, same):
     rows = [("200 MB: ours /u / NSIS /S", time_of(large, "ours /u") / time_of(large, "NSIS /S"), 0.75),
             ("200 MB: ours /u / floor", time_of(large, "ours /u") / time_of(large, "qlcat.exe extract"), 1.15),
             ("demo: ours /u / NSIS /S", time_of(demo, "ours /u") / time_of(demo, "NSIS /S"), 1.0),
+            ("200 MB: quiet uninstall, ours / NSIS",
+             cases[1]["uninstalls"]["ours /S"] / cases[1]["uninstalls"]["NSIS /S"], 1.0),
             ("200 MB: bytes written beyond the floor's, / payload",
              1 + (large["ours /u"][1] - large["qlcat.exe extract"][1]) / cases[1]["size"], 1.01),
             ("qlcat pack: -j 1 time / -j 2 time (at least)", pack_ratio, 1.8)]

@@ -4,7 +4,8 @@
 # program unattended (/u) and silent (/S), an NSIS installer (zlib, /S) that
 # does the same job as far as NSIS can, and qlcat.exe extracting the same
 # archive (the installer's own extraction alone), run alternately under one
-# Wine and one virtual display; medians, ratios, bytes written, the phases
+# Wine and one virtual display; the quiet uninstalls after the silent
+# installs, ours beside NSIS's; medians, ratios, bytes written, the phases
 # of our unattended install read from its log, the stub sizes and qlcat pack
 # on one and on two threads. BENCH_RUNS sets the rounds (3), BENCH_MB and
 # BENCH_FILES the large payload (200, 2000).

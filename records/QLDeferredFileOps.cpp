@@ -2,11 +2,14 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "archive/QLNumberText.h"
 #include "shell/QLFileUtils.h"
+#include "shell/QLFolderSafety.h"
+#include "shell/QLPathRules.h"
 #include "shell/QLPlatform.h"
 #include "shell/QLSetupLog.h"
 #include "shell/QLWidePath.h"
@@ -80,14 +83,6 @@ std::string ShortPathOf(const std::string& Path) {
   return std::string(shortPath, length);
 }
 
-void DeleteFileAtReboot(const std::string& Path) {
-  SetupLog("delete queued for the next start: " + Path);
-  if (IsNTFamily())
-    MoveFileExA(Path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-  else
-    AddProfileSectionLine(RenameSection, RebootDeleteLine(Path), WinInitFile);
-}
-
 bool ReplaceFileAtReboot(const std::string& Source, const std::string& Target) {
   bool queued = true;
   if (IsNTFamily())
@@ -152,7 +147,124 @@ bool SamePath(const TQLWideText& A, const TQLWideText& B) {
          CSTR_EQUAL;
 }
 
+using TPendingOps = std::vector<std::pair<TQLWideText, TQLWideText>>;
+
+// Writes Ops as the system's pending operations (none: the value goes).
+void WritePendingRenameOperations(const TPendingOps& Ops) {
+  HKEY raw = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0, KEY_SET_VALUE,
+                    &raw) != ERROR_SUCCESS)
+    return;
+  TQLRegKey key(raw);
+  if (Ops.empty()) {
+    RegDeleteValueW(key.Get(), L"PendingFileRenameOperations");
+    return;
+  }
+  std::vector<wchar_t> data;
+  for (const auto& op : Ops) {
+    data.insert(data.end(), op.first.begin(), op.first.end());
+    data.push_back(L'\0');
+    data.insert(data.end(), op.second.begin(), op.second.end());
+    data.push_back(L'\0');
+  }
+  data.push_back(L'\0');
+  RegSetValueExW(key.Get(), L"PendingFileRenameOperations", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(data.data()),
+                 DWORD(data.size() * sizeof(wchar_t)));
+}
+
+// A path of a pending operation ("\??\C:\...", "!" before a replace's
+// target) in the form paths are compared in; empty for no path.
+std::string ComparableOperationPath(const TQLWideText& Path) {
+  const wchar_t* text = Path.c_str();
+  if (*text == L'!') ++text;
+  if (wcsncmp(text, L"\\??\\", 4) == 0) text += 4;
+  if (!*text) return std::string();
+  const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  std::string ansi(size_t(n > 0 ? n : 1), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text, -1, &ansi[0], n, nullptr, nullptr);
+  ansi.resize(ansi.size() - 1);
+  return ComparablePathOf(ansi);
+}
+
+// Whether an operation from Source to Target (empty: a delete) touches one
+// of Paths (comparable forms): at or below it, or a delete of a folder
+// above it.
+bool Touches(const std::string& Source, const std::string& Target, const std::vector<std::string>& Paths) {
+  for (const std::string& path : Paths) {
+    if (IsSameOrAbove(path, Source) || (!Target.empty() && IsSameOrAbove(path, Target))) return true;
+    if (Target.empty() && IsSameOrAbove(Source, path)) return true;
+  }
+  return false;
+}
+
+std::vector<std::string> ComparablePaths(const std::vector<std::string>& Paths) {
+  std::vector<std::string> comparable;
+  for (const std::string& path : Paths)
+    if (!path.empty()) comparable.push_back(ComparablePathOf(path));
+  return comparable;
+}
+
+// The 95/98/Me side: lines "NUL=path" and "target=source" of the rename
+// section that touch one of Paths go.
+void WithdrawRenameLines(const std::vector<std::string>& Paths) {
+  TLines lines, kept;
+  if (!ReadSectionLines(RenameSection, WinInitFile, lines)) return;
+  for (const std::string& line : lines) {
+    const size_t equals = line.find('=');
+    const std::string left = line.substr(0, equals), right = equals == std::string::npos ? "" : line.substr(equals + 1);
+    const bool isDelete = lstrcmpiA(left.c_str(), "NUL") == 0;
+    const std::string source = ComparablePathOf(right), target = isDelete ? "" : ComparablePathOf(left);
+    if (!source.empty() && Touches(source, target, Paths))
+      SetupLog("pending operation withdrawn: " + line);
+    else
+      kept.push_back(line);
+  }
+  if (kept.size() != lines.size()) WriteSectionLines(RenameSection, WinInitFile, kept);
+}
+
+// The NT side: Ops without those that touch one of Paths; true when any went.
+bool WithoutOperationsTouching(TPendingOps& Ops, const std::vector<std::string>& Paths) {
+  const size_t before = Ops.size();
+  TPendingOps kept;
+  for (const auto& op : Ops) {
+    const std::string source = ComparableOperationPath(op.first), target = ComparableOperationPath(op.second);
+    if (!source.empty() && Touches(source, target, Paths))
+      SetupLog("pending operation withdrawn: " + source + (target.empty() ? " (delete)" : " -> " + target));
+    else
+      kept.push_back(op);
+  }
+  Ops.swap(kept);
+  return Ops.size() != before;
+}
+
 }  // namespace
+
+bool DeleteFileAtReboot(const std::string& Path) {
+  SetupLog("delete queued for the next start: " + Path);
+  if (!IsNTFamily()) {
+    AddProfileSectionLine(RenameSection, RebootDeleteLine(Path), WinInitFile);
+    return true;
+  }
+  // An earlier delete of the same path goes first: queued once, last.
+  TPendingOps ops = PendingRenameOperations();
+  const std::string path = ComparablePathOf(Path);
+  const size_t before = ops.size();
+  ops.erase(std::remove_if(ops.begin(), ops.end(),
+                           [&](const auto& op) { return op.second.empty() && ComparableOperationPath(op.first) == path; }),
+            ops.end());
+  if (ops.size() != before) WritePendingRenameOperations(ops);
+  return MoveFileExA(Path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
+void WithdrawPendingOperations(const std::vector<std::string>& Paths) {
+  const std::vector<std::string> paths = ComparablePaths(Paths);
+  if (!IsNTFamily()) {
+    WithdrawRenameLines(paths);
+    return;
+  }
+  TPendingOps ops = PendingRenameOperations();
+  if (WithoutOperationsTouching(ops, paths)) WritePendingRenameOperations(ops);
+}
 
 bool IsDeletePendingAtReboot(const std::string& Path) {
   if (!IsNTFamily()) {

@@ -6,10 +6,19 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Asks Windows to delete Path at its next start (on the NT family also an
-// empty folder).
-void DeleteFileAtReboot(const std::string& Path);
+// empty folder). A delete of Path queued before is withdrawn first, so each
+// path is queued once, in the order of the latest requests. False when the
+// system refuses.
+bool DeleteFileAtReboot(const std::string& Path);
+
+// Withdraws every operation waiting for the next start that would touch
+// one of Paths or anything below them (a delete, a file moved from or onto
+// such a path), and every delete of a folder above one of them: what an
+// installation is about to write must still be there after the restart.
+void WithdrawPendingOperations(const std::vector<std::string>& Paths);
 
 // Asks Windows to move Source onto Target at its next start, replacing it
 // (a file in use that cannot be replaced now); false when it refuses.

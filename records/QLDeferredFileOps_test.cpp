@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "shell/QLFileUtils.h"
+#include "shell/QLPathRules.h"
 #include "shell/QLPlatform.h"
 #include "tests/support/InstallState.h"
 #include "tests/support/TempFolder.h"
@@ -161,6 +162,56 @@ TEST_F(DeferredFileOpsTest, NothingIsQueuedWhenNoDeleteIsPending) {
   EXPECT_EQ(PendingOperations().size(), 1u);
   DeleteFileAtReboot(uninstaller);
   EXPECT_TRUE(IsDeletePendingAtReboot(uninstaller));
+}
+
+// Each path is queued once, in the order of the latest requests, whatever
+// its spelling.
+TEST_F(DeferredFileOpsTest, ADeleteQueuedAgainMovesToTheEnd) {
+  SetNTFamilyOverride(true);
+  const std::string file = Temp / "A Long Folder\\held.dll", other = Temp / "other.dll";
+  WriteTextFile(file, "x");
+  WriteTextFile(other, "y");
+  EXPECT_TRUE(DeleteFileAtReboot(file));
+  EXPECT_TRUE(DeleteFileAtReboot(other));
+  EXPECT_TRUE(DeleteFileAtReboot(ShortPathOf(file)));
+  TPendingOps ops = PendingOperations();
+  ASSERT_EQ(ops.size(), 2u);
+  EXPECT_EQ(ops[0].first, NtPath(other));
+  EXPECT_TRUE(IsDeletePendingAtReboot(file));
+}
+
+// An installation into App withdraws every operation on App, below it, or
+// deleting a folder above it; operations elsewhere stay, in order.
+TEST_F(DeferredFileOpsTest, AnInstallWithdrawsWhatWouldTouchItsFolder) {
+  SetNTFamilyOverride(true);
+  const std::string app = Temp / "App", uninstaller = app + "\\UNINST\\UNINST.EXE";
+  WriteTextFile(uninstaller, "MZ");
+  WriteTextFile(app + "\\README.TXT.QLNEW", "new");
+  WriteTextFile(Temp / "App2\\kept.dll", "kept");
+  WriteTextFile(Temp / "Other\\kept.dll", "kept");
+  DeleteFileAtReboot(Temp / "Other\\kept.dll");
+  DeleteFileAtReboot(uninstaller);
+  ReplaceFileAtReboot(app + "\\README.TXT.QLNEW", app + "\\README.TXT");
+  DeleteFileAtReboot(Temp / "App2\\kept.dll");  // a longer name is no folder below
+  DeleteFileAtReboot(ShortPathOf(app + "\\UNINST"));
+  DeleteFileAtReboot(app);
+  DeleteFileAtReboot(ParentFolder(app));  // a folder above
+  WithdrawPendingOperations({app});
+  TPendingOps ops = PendingOperations();
+  ASSERT_EQ(ops.size(), 2u);
+  EXPECT_EQ(ops[0], std::make_pair(NtPath(Temp / "Other\\kept.dll"), std::string()));
+  EXPECT_EQ(ops[1], std::make_pair(NtPath(Temp / "App2\\kept.dll"), std::string()));
+  WithdrawPendingOperations({Temp / "Other", Temp / "App2"});
+  EXPECT_TRUE(PendingOperations().empty());
+
+  SetNTFamilyOverride(false);
+  DeleteFileAtReboot(uninstaller);
+  DeleteFileAtReboot(Temp / "Other\\kept.dll");
+  WritePrivateProfileStringA("rename", ShortPathOf(app + "\\README.TXT").c_str(),
+                             ShortPathOf(app + "\\README.TXT.QLNEW").c_str(), "WININIT.INI");
+  WithdrawPendingOperations({app});
+  EXPECT_EQ(SectionLines("rename", WinInitPath()),
+            (std::vector<std::string>{"NUL=" + ShortPathOf(Temp / "Other\\kept.dll")}));
 }
 
 TEST_F(DeferredFileOpsTest, OnTheOtherFamilyTheRenameSectionGetsAndLosesTheLine) {

@@ -13,8 +13,8 @@
 #include "shell/QLFileUtils.h"
 #include "shell/QLFolderSafety.h"
 #include "shell/QLRegistry.h"
+#include "shell/QLSetupLog.h"
 #include "shell/QLShortCut.h"
-#include "ui/QLDialogs.h"
 
 namespace {
 
@@ -32,26 +32,27 @@ int32_t IndexOfName(const std::string& Name, size_t Prefix, std::string (*Format
   return Format(index) == Name ? index : -1;
 }
 
-TQLStoredItem ReadStoredItem(const TQLRegistry& Group, int32_t Index) {
+TQLStoredItem StoredItemOf(const TQLRegistryValue& Value, int32_t Index) {
   TQLStoredItem stored;
   stored.Index = Index;
-  const std::string name = InstallItemValueName(Index);
-  try {
-    const std::vector<uint8_t> record = Group.ReadBinaryData(name);
-    if (record.size() < kItemRecordHeader)
-      stored.Damage = "Invalid data size for '" + name + "'";
-    else
-      stored.Item = DecodeInstallItem(record);
-  } catch (const EQLRegistryError& e) {
-    stored.Damage = e.what();
-  }
+  if (Value.Type == REG_SZ || Value.Type == REG_EXPAND_SZ || Value.Type == REG_DWORD)
+    stored.Damage = "Invalid data type for '" + Value.Name + "'";
+  else if (Value.Data.size() < kItemRecordHeader)
+    stored.Damage = "Invalid data size for '" + Value.Name + "'";
+  else
+    stored.Item = DecodeInstallItem(Value.Data);
   return stored;
 }
 
+// The item list goes with its group subkeys: one removal per 64 items.
 void ClearItemList(const std::vector<TQLStoredItem>& Items) {
   TQLRegistry registry(HKEY_LOCAL_MACHINE);
-  for (const TQLStoredItem& stored : Items)
-    if (registry.OpenKey(InstallItemGroupPath(stored.Index), false)) registry.DeleteValue(InstallItemValueName(stored.Index));
+  int32_t group = -1;
+  for (const TQLStoredItem& stored : Items) {
+    if (stored.Index / kItemsPerGroup == group) continue;
+    group = stored.Index / kItemsPerGroup;
+    registry.DeleteKey(InstallItemGroupPath(stored.Index));
+  }
   if (registry.OpenKey(kUninstallInfoKey, false)) registry.DeleteValue("InstallItem");
 }
 
@@ -83,9 +84,9 @@ std::vector<TQLStoredItem> StoredInstallItems() {
     const int32_t first = IndexOfName(groupName, 0, InstallItemGroupKey, kItemsPerGroup);
     TQLRegistry group(HKEY_LOCAL_MACHINE);
     if (first < 0 || !group.OpenKeyReadOnly(std::string(kUninstallInfoKey) + "\\" + groupName)) continue;
-    for (const std::string& valueName : group.GetValueNames()) {
-      const int32_t index = IndexOfName(valueName, 3, InstallItemValueName, 1);
-      if (index >= 0 && index / kItemsPerGroup == first / kItemsPerGroup) items.push_back(ReadStoredItem(group, index));
+    for (const TQLRegistryValue& value : group.ReadAllValues()) {
+      const int32_t index = IndexOfName(value.Name, 3, InstallItemValueName, 1);
+      if (index >= 0 && index / kItemsPerGroup == first / kItemsPerGroup) items.push_back(StoredItemOf(value, index));
     }
   }
   std::sort(items.begin(), items.end(), [](const TQLStoredItem& a, const TQLStoredItem& b) { return a.Index < b.Index; });
@@ -175,14 +176,14 @@ std::vector<std::string> TQLInstallRegistory::InstallRoots() {
   return roots;
 }
 
-bool TQLInstallRegistory::UninstallItems() {
+TQLUninstallOutcome TQLInstallRegistory::UninstallItems() {
+  TQLUninstallOutcome outcome;
   TQLRegistry registry(HKEY_LOCAL_MACHINE);
-  if (!registry.OpenKeyReadOnly(kUninstallInfoKey)) return true;
-  std::string damaged;  // every damaged value, told to the user once
+  if (!registry.OpenKeyReadOnly(kUninstallInfoKey)) return outcome;
   try {
     AppPath = registry.ReadString("AppPath");
   } catch (const EQLRegistryError& e) {
-    damaged = e.what();
+    outcome.Damaged.push_back(e.what());
     AppPath.clear();
   }
   registry.CloseKey();
@@ -196,30 +197,32 @@ bool TQLInstallRegistory::UninstallItems() {
       it->Item.Path.clear();  // an earlier record of a path recorded again later
   }
   for (const TQLStoredItem& stored : items) {
-    if (stored.Damage.empty() && !stored.Item.Path.empty())
+    if (!stored.Damage.empty()) {
+      SetupLog("error: " + stored.Damage);
+      outcome.Damaged.push_back(stored.Damage);
+    } else if (!stored.Item.Path.empty()) {
       removal.Remove(stored.Item);
-    else if (!stored.Damage.empty())
-      damaged += (damaged.empty() ? "" : "\r") + stored.Damage;
+    }
   }
   // What the installation kept aside goes back to its place, now that the
   // product's own files are gone, and keeps its folder.
-  RestoreKeptForLifetime(InstallRoots());
+  for (const std::string& kept : RestoreKeptForLifetime(InstallRoots())) outcome.Stuck.push_back(kept);
   removal.RemoveFolders(TQLFolderSafety());
   ClearItemList(items);
-  if (!damaged.empty()) MessageDlg(damaged, mtError, mbOK);
-  return !removal.LeftForRestart();
+  outcome.Add(removal.Outcome());
+  return outcome;
 }
 
-bool TQLInstallRegistory::Uninstall(const TQLRegistExt* FileTypes, int Count) {
+TQLUninstallOutcome TQLInstallRegistory::Uninstall(const TQLRegistExt* FileTypes, int Count) {
   // The file types go first: another product's that the installation kept
   // are put back with the files.
   RegisterFileTypes(FileTypes, Count, AppPath, false);
-  const bool complete = UninstallItems();
+  const TQLUninstallOutcome outcome = UninstallItems();
   DeleteProgramsFolder("Prismora SE");
   WriteSection(false, "");
   WriteUninstallKeys(false);
   DeleteProductKeys();
   DeleteVendorKeyIfEmpty(HKEY_LOCAL_MACHINE);
   DeleteVendorKeyIfEmpty(HKEY_CURRENT_USER);
-  return complete;
+  return outcome;
 }

@@ -12,6 +12,7 @@
 
 #include "archive/QLDateTime.h"
 #include "records/QLInstallItem.h"
+#include "records/QLUninstallOutcome.h"
 #include "shell/QLRegistExt.h"
 
 constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Prismora 1.0 SE";
@@ -62,16 +63,15 @@ public:
   // other folders); empty ones are left out.
   static std::vector<std::string> InstallRoots();
 
-  // Deletes every recorded file that exists in the group subkeys (asking
-  // about changed ones), leaves files in use to the next start of Windows,
-  // removes the folders they held when empty, and empties the item list.
-  // Damaged records are skipped and reported together in one message.
-  // False when a file was left to the next start.
-  bool UninstallItems();
+  // Deletes every recorded file inside the installation that exists in the
+  // group subkeys (asking about changed ones), leaves files in use to the
+  // next start of Windows, removes the folders they held when empty, and
+  // empties the item list. Damaged records and files outside the
+  // installation do not stop the walk; the outcome names them.
+  TQLUninstallOutcome UninstallItems();
   // UninstallItems, then the Start-menu folder, the file types, every key of
-  // the product and the vendor key when it is left empty. False when a file
-  // was left to the next start.
-  bool Uninstall(const TQLRegistExt* FileTypes, int Count);
+  // the product and the vendor key when it is left empty.
+  TQLUninstallOutcome Uninstall(const TQLRegistExt* FileTypes, int Count);
 };
 
 // The process-wide instance.

@@ -35,6 +35,9 @@ std::string StringOf(const TValue& V) { return std::string(V.Data.begin(), V.Dat
 int32_t DwordOf(const TValue& V) { return V.Data.size() == 4 ? *reinterpret_cast<const int32_t*>(V.Data.data()) : -1; }
 bool KeyExists(HKEY Root, const std::string& Key) { return TQLRegistry(Root).KeyExists(Key); }
 
+// Every recorded file gone now: nothing stays, nothing waits for a restart.
+bool Finished(const TQLUninstallOutcome& Outcome) { return !Outcome.Incomplete() && !Outcome.LeftForRestart(); }
+
 std::string ItemKey(int32_t Index) { return std::string(kUninstallInfoKey) + "\\" + InstallItemGroupKey(Index); }
 
 void SetWriteTime(const std::string& Path, int SecondsLater) {
@@ -190,7 +193,7 @@ TEST_F(InstallRecords, ReinstallKeepsOnlyTheSecondRun) {
 TEST_F(InstallRecords, UnchangedFilesGoWithoutAQuestion) {
   Install({{"PQENGINE.EXE", "engine"}, {"sub\\deep\\data.bin", "data"}, {"README.TXT", "read me"}});
   TDialogScript script({});
-  EXPECT_TRUE(Registry.UninstallItems());
+  EXPECT_TRUE(Finished(Registry.UninstallItems()));
   EXPECT_TRUE(script.Requests.empty());
   EXPECT_FALSE(PathExists(Registry.AppPath));  // every folder was empty, deepest went first
   EXPECT_FALSE(RawValue(HKEY_LOCAL_MACHINE, kUninstallInfoKey, "InstallItem").Found);
@@ -266,11 +269,12 @@ TEST_F(InstallRecords, DamagedRecordsAreSkippedAndToldOnce) {
     ASSERT_TRUE(r.OpenKey(kUninstallInfoKey, false));
     r.WriteString("InstallItem", "3");  // a count stored as text
   }
-  TDialogScript script({mrOk});
-  Registry.UninstallItems();
-  ASSERT_EQ(1u, script.Requests.size());
-  EXPECT_EQ("Invalid data type for 'App00000001'", script.Requests[0].Text);  // the count is not needed
-  EXPECT_EQ(mtError, script.Requests[0].Kind);
+  TDialogScript script({});
+  const TQLUninstallOutcome outcome = Registry.UninstallItems();
+  EXPECT_TRUE(script.Requests.empty());  // told in the closing message
+  // The count is not needed.
+  EXPECT_EQ(std::vector<std::string>{"Invalid data type for 'App00000001'"}, outcome.Damaged);
+  EXPECT_TRUE(outcome.Incomplete());
   EXPECT_FALSE(PathExists(At("a.txt")));
   EXPECT_TRUE(PathExists(At("b.txt")));  // its record could not be read
   EXPECT_FALSE(PathExists(At("c.txt")));
@@ -286,10 +290,10 @@ TEST_F(InstallRecords, ItemsFoundWhateverTheCountSays) {
     const uint8_t cut[] = {1, 2, 3};
     r.WriteBinaryData("App00000002", cut, sizeof cut);  // too short for a record
   }
-  TDialogScript script({mrOk});
-  EXPECT_TRUE(Registry.UninstallItems());
-  ASSERT_EQ(1u, script.Requests.size());
-  EXPECT_EQ("Invalid data size for 'App00000002'", script.Requests[0].Text);
+  TDialogScript script({});
+  const TQLUninstallOutcome outcome = Registry.UninstallItems();
+  EXPECT_TRUE(script.Requests.empty());
+  EXPECT_EQ(std::vector<std::string>{"Invalid data size for 'App00000002'"}, outcome.Damaged);
   for (const char* name : {"a.txt", "b.txt", "d.txt"}) EXPECT_FALSE(PathExists(At(name))) << name;
   EXPECT_TRUE(PathExists(At("c.txt")));
 }
@@ -299,14 +303,14 @@ TEST_F(InstallRecords, OnlyFoldersThatHeldRecordedFilesGo) {
   ForceDirectories(At("Projects\\2025"));  // the user's own, empty
   ForceDirectories(At("data\\Scans"));
   TDialogScript script({});
-  EXPECT_TRUE(Registry.UninstallItems());
+  EXPECT_TRUE(Finished(Registry.UninstallItems()));
   EXPECT_FALSE(PathExists(At("data\\deep")));
   EXPECT_TRUE(DirectoryExists(At("Projects\\2025")));
   EXPECT_TRUE(DirectoryExists(At("data\\Scans")));
   DeleteTree(At("Projects"));
   DeleteTree(At("data"));
   Install({{"data\\y.bin", "y"}});
-  EXPECT_TRUE(Registry.UninstallItems());
+  EXPECT_TRUE(Finished(Registry.UninstallItems()));
   EXPECT_FALSE(PathExists(Registry.AppPath));  // every folder it held was left empty
 }
 
@@ -316,7 +320,7 @@ TEST_F(InstallRecords, AFileInUseGoesAtTheNextStart) {
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, held);
   TDialogScript script({});
-  EXPECT_FALSE(Registry.UninstallItems());
+  EXPECT_TRUE(Registry.UninstallItems().LeftForRestart());
   CloseHandle(held);
   EXPECT_FALSE(PathExists(At("free.txt")));
   EXPECT_TRUE(PathExists(At("held.dll")));
@@ -352,7 +356,7 @@ TEST_F(InstallRecords, EarlierInstallationFoldersAreRootsToo) {
   Registry.AddInstallItem(file, FileSizeOf(file), FileDateTimeOf(file));
   EXPECT_EQ((std::vector<std::string>{Dir / "New Place", earlier}), TQLInstallRegistory::InstallRoots());
   TDialogScript script({});
-  EXPECT_TRUE(Registry.UninstallItems());
+  EXPECT_TRUE(Finished(Registry.UninstallItems()));
   EXPECT_TRUE(script.Requests.empty());  // one removal per path: no question, no failure
   EXPECT_FALSE(PathExists(file));
   EXPECT_FALSE(PathExists(earlier + "\\lib"));

@@ -95,14 +95,6 @@ std::vector<WIN32_FIND_DATAA> VisibleEntries(const std::string& Parent) {
   return entries;
 }
 
-// A file time (universal) as local time at the 2-second DOS granularity;
-// 0 when it has no DOS form.
-TDateTime DosDateTimeOf(const FILETIME& Time) {
-  FILETIME local;
-  WORD dosDate = 0, dosTime = 0;
-  if (!FileTimeToLocalFileTime(&Time, &local) || !FileTimeToDosDateTime(&local, &dosDate, &dosTime)) return 0;
-  return DosDateTimeToDateTime(dosDate, dosTime);
-}
 
 // Sets the last-write time of Path from D through the DOS date and time.
 bool SetLastWriteDosTime(const std::string& Path, TDateTime D) {
@@ -119,6 +111,13 @@ bool SetLastWriteDosTime(const std::string& Path, TDateTime D) {
 }
 
 }  // namespace
+
+TDateTime DosDateTimeOf(const FILETIME& Time) {
+  FILETIME local;
+  WORD dosDate = 0, dosTime = 0;
+  if (!FileTimeToLocalFileTime(&Time, &local) || !FileTimeToDosDateTime(&local, &dosDate, &dosTime)) return 0;
+  return DosDateTimeToDateTime(dosDate, dosTime);
+}
 
 void DeleteTree(const std::string& Root) {
   if (Root.empty()) return;

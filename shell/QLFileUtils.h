@@ -54,6 +54,10 @@ bool ClearDestination(const std::string& Dest);
 // nothing when Source is missing.
 void GiveTimeAndAttributesOf(const TQLWideText& Source, const std::string& Dest);
 
+// A file time (universal) as local time at the 2-second DOS granularity;
+// 0 when it has no DOS form.
+TDateTime DosDateTimeOf(const struct _FILETIME& Time);
+
 // Last-write time of the file as local time at the 2-second DOS
 // granularity; 0 when there is no such file.
 TDateTime FileDateTimeOf(const std::string& Path);

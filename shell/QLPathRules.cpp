@@ -1,6 +1,7 @@
 #include "shell/QLPathRules.h"
 
 #include <cctype>
+#include <vector>
 
 namespace {
 
@@ -10,7 +11,76 @@ bool SameLetters(char A, char B) {
 
 bool IsShare(const std::string& Path) { return Path.size() >= 2 && Path[0] == '\\' && Path[1] == '\\'; }
 
+// The characters no part of a normal path may hold.
+bool IsOddPart(const std::string& Part) {
+  return Part.empty() || Part.find_first_of(":*?\"<>|") != std::string::npos;
+}
+
+std::string WithoutTrailingDotsAndBlanks(const std::string& Part) {
+  if (Part == "." || Part == "..") return Part;
+  const size_t end = Part.find_last_not_of(". ");
+  return end == std::string::npos ? std::string() : Part.substr(0, end + 1);
+}
+
+// The root of an absolute path ("C:\" or "\\SERVER\SHARE") and where its
+// parts begin; false for anything else.
+bool SplitRoot(const std::string& Path, std::string& Root, size_t& Rest) {
+  if (Path.size() >= 3 && std::isalpha(static_cast<unsigned char>(Path[0])) && Path[1] == ':' && Path[2] == '\\') {
+    Root = Path.substr(0, 3);
+    Rest = 3;
+    return true;
+  }
+  if (!IsShare(Path)) return false;
+  const size_t server = Path.find('\\', 2);
+  if (server == std::string::npos || server == 2) return false;
+  const std::string name = Path.substr(2, server - 2);
+  if (name == "?" || name == ".") return false;
+  size_t share = Path.find('\\', server + 1);
+  if (share == std::string::npos) share = Path.size();
+  if (share == server + 1 || IsOddPart(Path.substr(server + 1, share - server - 1))) return false;
+  Root = Path.substr(0, share);
+  Rest = share;
+  return true;
+}
+
 }  // namespace
+
+std::string NormalisedPath(const std::string& Path) {
+  std::string path = Path;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  std::string root;
+  size_t at = 0;
+  if (!SplitRoot(path, root, at)) return "";
+  std::vector<std::string> parts;
+  while (at < path.size()) {
+    size_t end = path.find('\\', at);
+    if (end == std::string::npos) end = path.size();
+    const std::string written = path.substr(at, end - at);
+    at = end + 1;
+    if (written.empty()) continue;  // separators in a row
+    const std::string part = WithoutTrailingDotsAndBlanks(written);
+    if (part == ".") continue;
+    if (part == "..") {
+      if (parts.empty()) return "";
+      parts.pop_back();
+      continue;
+    }
+    if (IsOddPart(part)) return "";
+    parts.push_back(part);
+  }
+  std::string normal = root;
+  for (const std::string& part : parts) {
+    if (normal.back() != '\\') normal += '\\';
+    normal += part;
+  }
+  return normal;
+}
+
+bool IsWithinFolder(const std::string& Folder, const std::string& Path) {
+  const std::string folder = NormalisedPath(Folder), path = NormalisedPath(Path);
+  return !folder.empty() && !path.empty() && IsSameOrAbove(folder, path);
+}
 
 std::string WithoutTrailingSeparators(const std::string& Path) {
   size_t end = Path.find_last_not_of('\\');

@@ -22,6 +22,17 @@ bool IsSameOrAbove(const std::string& Upper, const std::string& Lower);
 // The folder holding Path; empty when Path is a root.
 std::string ParentFolder(const std::string& Path);
 
+// Path in the one form Windows itself gives it: "/" read as "\", no empty,
+// "." or ".." parts, no dots or blanks at the end of a part. Empty when Path
+// is not absolute (a drive and "\", or a share), climbs above its root, is
+// a device path ("\\?\", "\\.\"), or has a part the file system would
+// read otherwise (a stream ":", a wildcard, a name of dots or blanks only).
+std::string NormalisedPath(const std::string& Path);
+
+// Whether Path, normalised, is Folder itself or lies below it (Folder
+// normalised too); false when either has no normal form.
+bool IsWithinFolder(const std::string& Folder, const std::string& Path);
+
 // Folder and every folder above it up to and including Root, Folder first;
 // empty when Folder is neither Root nor below it.
 std::vector<std::string> FoldersUpTo(const std::string& Folder, const std::string& Root);

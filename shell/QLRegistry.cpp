@@ -108,6 +108,29 @@ std::vector<std::string> TQLRegistry::GetValueNames() const {
   return names;
 }
 
+std::vector<TQLRegistryValue> TQLRegistry::ReadAllValues() const {
+  std::vector<TQLRegistryValue> values;
+  DWORD count = 0, longestName = 0, largestData = 0;
+  if (!FKey || RegQueryInfoKeyA(FKey.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
+                                &largestData, nullptr, nullptr) != ERROR_SUCCESS)
+    return values;
+  std::vector<char> name(longestName + 1);
+  std::vector<uint8_t> data(largestData + 1);
+  for (DWORD index = 0;; ++index) {
+    DWORD nameLength = DWORD(name.size()), size = DWORD(data.size()), type = 0;
+    const LONG status = RegEnumValueA(FKey.Get(), index, name.data(), &nameLength, nullptr, &type, data.data(), &size);
+    if (status == ERROR_MORE_DATA) {  // the key grew meanwhile: this value again, with room for it
+      name.resize(name.size() * 2 + 256);
+      data.resize(data.size() * 2 + size);
+      --index;
+      continue;
+    }
+    if (status != ERROR_SUCCESS) break;
+    values.push_back({std::string(name.data(), nameLength), type, std::vector<uint8_t>(data.begin(), data.begin() + size)});
+  }
+  return values;
+}
+
 bool TQLRegistry::QueryValue(const std::string& Name, DWORD& Type, std::vector<uint8_t>* Data) const {
   DWORD size = 0;
   if (!Data) return RegQueryValueExA(FKey.Get(), Name.c_str(), nullptr, &Type, nullptr, &size) == ERROR_SUCCESS;

@@ -20,6 +20,13 @@ class EQLRegistryError : public EQLError {
   using EQLError::EQLError;
 };
 
+// One value of a key with its type and data, as the enumeration gives it.
+struct TQLRegistryValue {
+  std::string Name;
+  DWORD Type = 0;
+  std::vector<uint8_t> Data;
+};
+
 // Key paths are always taken from the root key; a leading "\" is allowed and
 // ignored. An empty value name is the key's default value.
 class TQLRegistry {
@@ -47,6 +54,9 @@ class TQLRegistry {
   // when no key is open.
   std::vector<std::string> GetKeyNames() const;
   std::vector<std::string> GetValueNames() const;
+  // Every value of the open key with its type and data, in one pass over
+  // the key (one system call per value); empty when no key is open.
+  std::vector<TQLRegistryValue> ReadAllValues() const;
 
   // The values of the open key.
   bool ValueExists(const std::string& Name) const;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -127,6 +128,31 @@ TEST_F(RegistryTest, IntegersAndBinaryRecords) {
   EXPECT_EQ(RawValue(HKEY_CURRENT_USER, Key("Numbers"), "Count").Type, DWORD(REG_DWORD));
   EXPECT_EQ(RawValue(HKEY_CURRENT_USER, Key("Numbers"), "Count").Data, (std::vector<uint8_t>{0, 0, 5, 0}));
   EXPECT_EQ(RawValue(HKEY_CURRENT_USER, Key("Numbers"), "Record").Type, DWORD(REG_BINARY));
+}
+
+TEST_F(RegistryTest, AllValuesComeWithTheirTypesAndWholeData) {
+  TQLRegistry registry(HKEY_CURRENT_USER);
+  EXPECT_TRUE(registry.ReadAllValues().empty());  // no key open
+  ASSERT_TRUE(registry.OpenKey(Key("All"), true));
+  EXPECT_TRUE(registry.ReadAllValues().empty());
+  std::vector<uint8_t> large(3000);
+  for (size_t i = 0; i < large.size(); ++i) large[i] = uint8_t(i * 13 + 5);
+  registry.WriteBinaryData("App00000000", large.data(), large.size());
+  registry.WriteString("Text", "abc");
+  registry.WriteInteger("Count", 7);
+  registry.WriteBinaryData("Empty", large.data(), 0);
+  std::vector<TQLRegistryValue> values = registry.ReadAllValues();
+  ASSERT_EQ(4u, values.size());
+  std::sort(values.begin(), values.end(), [](const TQLRegistryValue& a, const TQLRegistryValue& b) { return a.Name < b.Name; });
+  EXPECT_EQ("App00000000", values[0].Name);
+  EXPECT_EQ(DWORD(REG_BINARY), values[0].Type);
+  EXPECT_EQ(large, values[0].Data);
+  EXPECT_EQ("Count", values[1].Name);
+  EXPECT_EQ((std::vector<uint8_t>{7, 0, 0, 0}), values[1].Data);
+  EXPECT_EQ("Empty", values[2].Name);
+  EXPECT_TRUE(values[2].Data.empty());
+  EXPECT_EQ(DWORD(REG_SZ), values[3].Type);
+  EXPECT_EQ((std::vector<uint8_t>{'a', 'b', 'c', 0}), values[3].Data);
 }
 
 TEST_F(RegistryTest, AValueOfTheWrongTypeRaisesInvalidDataType) {
