@@ -158,7 +158,7 @@ TEST_F(SilentDeployment, UnusableDestinationsAreRefusedBeforeAnythingIsWritten) 
       {WindowsFolder() + "\\system32\\Prismora", "it is the Windows folder or a system folder"},
       {"C:\\", "it is the root of a drive"},
       {GetSpecialFolderPath(CSIDL_PROGRAM_FILES), "it is a program-files folder itself"},
-      {GetSpecialFolderPath(CSIDL_PERSONAL), "such as Documents or the Desktop, itself"},
+      {GetSpecialFolderPath(CSIDL_PERSONAL), "it is a folder Windows keeps for the user"},
       {tooLong, "its path is too long for the files it will hold"},
       {"\\\\nohost\\share\\x", "it cannot be reached"},
   };

@@ -31,13 +31,15 @@ std::string NearestExistingFolder(const std::string& Folder, bool& FileInTheWay)
   return std::string();
 }
 
-// Whether a file can be made in Folder: a uniquely named one is created and
-// deleted again.
+// Whether a file can be made in Folder: a uniquely named one is created,
+// and goes when it is closed. (The system's temporary-name call is not used:
+// under Wine it reports a name even where no file can be made.)
 bool CanWriteIn(const std::string& Folder) {
-  char name[MAX_PATH] = {};
-  if (GetTempFileNameA(Folder.c_str(), "pqs", 0, name) == 0) return false;
-  DeleteFileA(name);
-  return true;
+  const std::string probe = WithoutTrailingSeparators(Folder) + "\\~pqs" + std::to_string(GetCurrentProcessId()) +
+                            "-" + std::to_string(GetTickCount()) + ".tmp";
+  const TQLFileHandle file(CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  return static_cast<bool>(file);
 }
 
 TQLDestinationRefusal PlaceRefusal(const std::string& Folder) {
@@ -55,9 +57,12 @@ TQLDestinationRefusal CheckDestination(const TQLWideText& Folder, size_t Longest
   if (!ExactAnsiOf(Folder, folder)) return TQLDestinationRefusal::OutsideCodePage;
   // The system's folders are asked for only when the text is a path at all.
   if (!IsUsableInstallFolder(folder)) return TQLDestinationRefusal::NotFullPath;
+  // A full path the system cannot even spell out in full is too long.
+  const std::string comparable = ComparablePathOf(folder);
+  if (comparable.empty()) return TQLDestinationRefusal::TooLong;
   const TQLFolderSafety safety;
   const TQLDestinationRefusal refusal =
-      DestinationRuleRefusal(folder, ComparablePathOf(folder), safety.ProtectedFolders(), LongestEntryName);
+      DestinationRuleRefusal(folder, comparable, safety.ProtectedFolders(), LongestEntryName);
   return refusal != TQLDestinationRefusal::None ? refusal : PlaceRefusal(folder);
 }
 

@@ -79,6 +79,15 @@ inline std::string ProgramFolder() {
   return GetSpecialFolderPath(38);  // the program files folder
 }
 
+// The system's restart as far as files go: Wine carries out the pending
+// file operations.
+inline void RestartWindows() {
+  char system[MAX_PATH] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
+  TProcessDriver boot(std::string(system) + "\\wineboot.exe", "--restart");
+  ASSERT_EQ(0, boot.WaitExit(120000));
+}
+
 class InstallAndUninstall : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
@@ -127,20 +136,27 @@ protected:
     ASSERT_TRUE(AnswerDialog(uninstaller, title, "OK", Closing));
     EXPECT_EQ(Status != -1 ? Status : Answer == "OK" ? 0 : 1602, uninstaller.WaitExit());
   }
+  // Through the wizard's first page to its folder page, where Destination
+  // is typed and Install pressed; the form and its Next button are given.
+  void PressInstallInto(const TProcessDriver& Setup, const std::string& Destination, HWND& Form, HWND& Next) {
+    Form = Setup.WaitWindow("TFQLINST");
+    ASSERT_NE(nullptr, Form);
+    HWND next = Next = FindButton(Form, "Next");
+    Click(next);
+    ASSERT_TRUE(WaitFor([&] { return WindowText(next) == "&Install"; }));
+    HWND edit = FindControl(Form, Folder, "Edit");
+    ASSERT_NE(nullptr, edit);
+    TypeText(edit, Destination);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(next); }));
+    Click(next);
+  }
   // Installs into Destination through the wizard's folder page.
   void InstallInto(const std::string& Destination) {
     RegisterBrowser();
     TProcessDriver setup(TestProgramFolder() + "prismora-setup.exe", "");
-    HWND form = setup.WaitWindow("TFQLINST");
-    ASSERT_NE(nullptr, form);
-    HWND next = FindButton(form, "Next");
-    Click(next);
-    ASSERT_TRUE(WaitFor([&] { return WindowText(next) == "&Install"; }));
-    HWND edit = FindControl(form, Folder, "Edit");
-    ASSERT_NE(nullptr, edit);
-    TypeText(edit, Destination);
-    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(next); }));
-    Click(next);  // the copying run
+    HWND form = nullptr, next = nullptr;
+    PressInstallInto(setup, Destination, form, next);  // the copying run
+    if (HasFatalFailure()) return;
     ASSERT_TRUE(WaitFor([&] { return WindowText(next) == "&Next" && IsWindowEnabled(next); }, 120000));
     Click(next);
     HWND exit = nullptr;

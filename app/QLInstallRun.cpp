@@ -53,7 +53,7 @@ void KeepUninstallerPastPendingDelete() {
 bool PlaceUninstaller(TQLInstallTransaction& Run, std::string& Error) {
   const std::string uninstaller = InstallRegistory().GetUninstallerPath();
   Error = uninstaller;
-  if (FileExists(uninstaller) && !Run.KeepFile(uninstaller, Run.Earlier().Exists())) return false;
+  if (FileExists(uninstaller) && !Run.KeepFile(uninstaller, true)) return false;
   Run.WillCreate(uninstaller);
   if (WriteCarriedUninstaller(uninstaller) != cfCopied) return false;
   Error.clear();
@@ -65,7 +65,9 @@ bool PlaceUninstaller(TQLInstallTransaction& Run, std::string& Error) {
 
 TQLExtractResult InstallProductFiles(TQLInstallTransaction& Run, const std::string& DestFolder,
                                      const TQLProgressProc& OnProgress, const TQLExtractedProc& AfterEachFile) {
-  WithdrawPendingOperations({DestFolder});  // what this run writes must outlive the next start
+  // What this run writes must outlive the next start; what an uninstall
+  // left to go then is the product's own.
+  Run.NoteLeftovers(WithdrawPendingOperations({DestFolder}));
   TQLInstallRegistory& records = InstallRegistory();
   TQLExtractResult result;
   records.SetAppPath(DestFolder);

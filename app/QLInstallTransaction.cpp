@@ -94,14 +94,6 @@ void RemoveFoldersOfTheRun(const std::vector<TQLJournalEntry>& Entries) {
       SetupLog("folder removed: " + it->Path);
 }
 
-void DeleteVendorKeyIfEmpty(HKEY Root) {
-  TQLRegistry registry(Root);
-  if (!registry.OpenKeyReadOnly(kVendorKey)) return;
-  const bool empty = registry.GetKeyNames().empty() && registry.GetValueNames().empty();
-  registry.CloseKey();
-  if (empty) registry.DeleteKey(kVendorKey);
-}
-
 bool RollBackRun(const TQLRunJournal& Journal) {
   const TQLJournalRun& run = Journal.Run();
   const std::vector<TQLJournalEntry> entries = Journal.Entries();
@@ -207,7 +199,9 @@ void TQLInstallTransaction::WillCreate(const std::string& Path) {
 }
 
 bool TQLInstallTransaction::IsEarlierFile(const std::string& Path) {
-  const auto found = FEarlierFiles.find(FComparable.Of(Path));
+  const std::string comparable = FComparable.Of(Path);
+  if (FLeftovers.count(comparable)) return true;
+  const auto found = FEarlierFiles.find(comparable);
   return found != FEarlierFiles.end() && FileSizeOf(Path) == found->second.Size &&
          FileDateTimeOf(Path) == found->second.Time;
 }

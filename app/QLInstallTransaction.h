@@ -43,6 +43,9 @@ public:
   // owner's key is put back by the uninstall when ForTheUninstall holds;
   // otherwise only an undone run puts it back.
   void KeepKey(const std::string& Root, const std::string& Key, bool ForTheUninstall);
+  // Paths (ComparablePathOf form) whose delete at the next start the run
+  // withdrew: what an uninstall left is the product's own.
+  void NoteLeftovers(const std::vector<std::string>& Paths) { FLeftovers.insert(Paths.begin(), Paths.end()); }
   // A file the run writes where nothing of its kind was.
   void WillCreate(const std::string& Path);
   // A file at Path, moved aside; Ours when it is an earlier installation's.
@@ -80,6 +83,7 @@ private:
   TQLComparablePaths FComparable;
   std::map<std::string, TQLInstallItem> FEarlierFiles;  // comparable path -> latest earlier record
   std::set<std::string> FFolders;                      // folders known to exist
+  std::set<std::string> FLeftovers;                    // comparable paths an uninstall left
   uint32_t FKeptFiles = 0;
   std::string FDiskError;
 };

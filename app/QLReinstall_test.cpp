@@ -13,7 +13,7 @@ const char kEarlierAsItWas[] = "\r\rThe earlier installation of Prismora SE is a
 void ExpectNothingInstalled(const std::string& Folder) {
   EXPECT_EQ(0, RecordedItems());
   EXPECT_EQ("", ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
-  EXPECT_FALSE(PathExists(Folder + "\\UNINST\\UNINST.EXE"));
+  EXPECT_FALSE(FileExists(Folder + "\\UNINST\\UNINST.EXE"));
   EXPECT_FALSE(PathExists(Folder + "\\PQENGINE.EXE"));
   EXPECT_FALSE(PathExists(GetSpecialFolderPath(25) + "\\Prismora SE.lnk"));
   EXPECT_FALSE(PathExists(GetSpecialFolderPath(23) + "\\Prismora SE"));

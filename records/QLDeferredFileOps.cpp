@@ -206,7 +206,7 @@ std::vector<std::string> ComparablePaths(const std::vector<std::string>& Paths) 
 
 // The 95/98/Me side: lines "NUL=path" and "target=source" of the rename
 // section that touch one of Paths go.
-void WithdrawRenameLines(const std::vector<std::string>& Paths) {
+void WithdrawRenameLines(const std::vector<std::string>& Paths, std::vector<std::string>& Deletes) {
   TLines lines, kept;
   if (!ReadSectionLines(RenameSection, WinInitFile, lines)) return;
   for (const std::string& line : lines) {
@@ -214,23 +214,26 @@ void WithdrawRenameLines(const std::vector<std::string>& Paths) {
     const std::string left = line.substr(0, equals), right = equals == std::string::npos ? "" : line.substr(equals + 1);
     const bool isDelete = lstrcmpiA(left.c_str(), "NUL") == 0;
     const std::string source = ComparablePathOf(right), target = isDelete ? "" : ComparablePathOf(left);
-    if (!source.empty() && Touches(source, target, Paths))
+    if (!source.empty() && Touches(source, target, Paths)) {
       SetupLog("pending operation withdrawn: " + line);
-    else
+      if (isDelete) Deletes.push_back(source);
+    } else
       kept.push_back(line);
   }
   if (kept.size() != lines.size()) WriteSectionLines(RenameSection, WinInitFile, kept);
 }
 
 // The NT side: Ops without those that touch one of Paths; true when any went.
-bool WithoutOperationsTouching(TPendingOps& Ops, const std::vector<std::string>& Paths) {
+bool WithoutOperationsTouching(TPendingOps& Ops, const std::vector<std::string>& Paths,
+                               std::vector<std::string>& Deletes) {
   const size_t before = Ops.size();
   TPendingOps kept;
   for (const auto& op : Ops) {
     const std::string source = ComparableOperationPath(op.first), target = ComparableOperationPath(op.second);
-    if (!source.empty() && Touches(source, target, Paths))
+    if (!source.empty() && Touches(source, target, Paths)) {
       SetupLog("pending operation withdrawn: " + source + (target.empty() ? " (delete)" : " -> " + target));
-    else
+      if (target.empty()) Deletes.push_back(source);
+    } else
       kept.push_back(op);
   }
   Ops.swap(kept);
@@ -256,14 +259,16 @@ bool DeleteFileAtReboot(const std::string& Path) {
   return MoveFileExA(Path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
 }
 
-void WithdrawPendingOperations(const std::vector<std::string>& Paths) {
+std::vector<std::string> WithdrawPendingOperations(const std::vector<std::string>& Paths) {
   const std::vector<std::string> paths = ComparablePaths(Paths);
+  std::vector<std::string> deletes;
   if (!IsNTFamily()) {
-    WithdrawRenameLines(paths);
-    return;
+    WithdrawRenameLines(paths, deletes);
+    return deletes;
   }
   TPendingOps ops = PendingRenameOperations();
-  if (WithoutOperationsTouching(ops, paths)) WritePendingRenameOperations(ops);
+  if (WithoutOperationsTouching(ops, paths, deletes)) WritePendingRenameOperations(ops);
+  return deletes;
 }
 
 bool IsDeletePendingAtReboot(const std::string& Path) {

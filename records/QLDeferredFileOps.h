@@ -18,7 +18,9 @@ bool DeleteFileAtReboot(const std::string& Path);
 // one of Paths or anything below them (a delete, a file moved from or onto
 // such a path), and every delete of a folder above one of them: what an
 // installation is about to write must still be there after the restart.
-void WithdrawPendingOperations(const std::vector<std::string>& Paths);
+// Returns the paths whose delete was withdrawn (in ComparablePathOf form):
+// what an uninstall had left to go at the next start.
+std::vector<std::string> WithdrawPendingOperations(const std::vector<std::string>& Paths);
 
 // Asks Windows to move Source onto Target at its next start, replacing it
 // (a file in use that cannot be replaced now); false when it refuses.

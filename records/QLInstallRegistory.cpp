@@ -65,15 +65,6 @@ std::string ReadInfoString(const TQLRegistry& Info, const std::string& Name) {
   }
 }
 
-// The vendor key under Root, removed when nothing is left below it.
-void DeleteVendorKeyIfEmpty(HKEY Root) {
-  TQLRegistry registry(Root);
-  if (!registry.OpenKeyReadOnly(kVendorKey)) return;
-  const bool empty = registry.GetKeyNames().empty() && registry.GetValueNames().empty();
-  registry.CloseKey();
-  if (empty) registry.DeleteKey(kVendorKey);
-}
-
 }  // namespace
 
 std::vector<TQLStoredItem> StoredInstallItems() {
@@ -91,6 +82,14 @@ std::vector<TQLStoredItem> StoredInstallItems() {
   }
   std::sort(items.begin(), items.end(), [](const TQLStoredItem& a, const TQLStoredItem& b) { return a.Index < b.Index; });
   return items;
+}
+
+void DeleteVendorKeyIfEmpty(HKEY Root) {
+  TQLRegistry registry(Root);
+  if (!registry.OpenKeyReadOnly(kVendorKey)) return;
+  const bool empty = registry.GetKeyNames().empty() && registry.GetValueNames().empty();
+  registry.CloseKey();
+  if (empty) registry.DeleteKey(kVendorKey);
 }
 
 std::string InstallItemGroupPath(int32_t Index) {

@@ -6,6 +6,8 @@
 // registry keys. Registry write errors propagate as EQLRegistryError.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -36,6 +38,9 @@ struct TQLStoredItem {
 // Every "App" value that exists in the group subkeys, in item order,
 // whatever the item count says.
 std::vector<TQLStoredItem> StoredInstallItems();
+
+// The vendor key under Root, removed when nothing is left below it.
+void DeleteVendorKeyIfEmpty(HKEY Root);
 
 // The group subkey (below HKEY_LOCAL_MACHINE) that holds item Index.
 std::string InstallItemGroupPath(int32_t Index);
