@@ -126,8 +126,12 @@ std::vector<TQLDIB> ReduceColors(const std::vector<TQLDIB>& Pictures) {
     if (sources.back().empty()) continue;
     TQLPixelReader reader(sources.back());
     TQLBitmapInfoHeader h = DIBHeader(sources.back());
-    for (int32_t y = 0; y < h.Height; ++y)
-      for (int32_t x = 0; x < h.Width; ++x) ++table[size_t(CellOf(reader.At(x, y)))], ++total;
+    std::vector<TQLRGB> colors(size_t(h.Width));
+    for (int32_t y = 0; y < h.Height; ++y) {
+      reader.Row(y, colors.data());
+      for (const TQLRGB& c : colors) ++table[size_t(CellOf(c))];
+    }
+    total += double(h.Width) * h.Height;
   }
   std::vector<TQLDIB> result(Pictures.size());
   if (total == 0) return result;
@@ -149,10 +153,13 @@ std::vector<TQLDIB> ReduceColors(const std::vector<TQLDIB>& Pictures) {
     for (size_t k = 0; k < boxes.size(); ++k)
       for (int a = 0; a < 3; ++a) dib[DIBHeaderSize + 4 * k + size_t(2 - a)] = uint8_t(std::nearbyint(boxes[k].Mean[a]) * 8);
     TQLPixelReader reader(sources[n]);
-    uint64_t row = DIBRowSize(out.Width, 8);
-    for (int32_t y = 0; y < h.Height; ++y)
-      for (int32_t x = 0; x < h.Width; ++x)
-        dib[DIBPixelOffset(out) + size_t(y * row) + size_t(x)] = map[size_t(CellOf(reader.At(x, y)))];
+    uint64_t rowSize = DIBRowSize(out.Width, 8);
+    std::vector<TQLRGB> colors(size_t(h.Width));
+    for (int32_t y = 0; y < h.Height; ++y) {
+      reader.Row(y, colors.data());
+      uint8_t* row = dib.data() + DIBPixelOffset(out) + size_t(uint64_t(y) * rowSize);
+      for (int32_t x = 0; x < h.Width; ++x) row[x] = map[size_t(CellOf(colors[size_t(x)]))];
+    }
     result[n] = std::move(dib);
   }
   return result;
