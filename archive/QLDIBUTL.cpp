@@ -208,17 +208,23 @@ TQLDIB Convert(const TQLDIB& DIB, uint16_t BitCount, uint32_t Compression, PutPi
   if (!DIBValid(DIB)) return {};
   TQLBitmapInfoHeader h = DIBHeader(DIB);
   if (!DIBSizeAccepted(h.Width, h.Height, BitCount)) return {};
-  TQLDIB source = UncompressedDIB(DIB);
-  if (source.empty()) return {};
   TQLBitmapInfoHeader out;
   out.Width = h.Width;
   out.Height = h.Height;
   out.BitCount = BitCount;
   out.Compression = Compression;
   TQLDIB result = NewDIB(out);
-  TQLPixelReader reader(source);
+  const TQLPixelReader reader(DIB);
   uint64_t rowSize = DIBRowSize(out.Width, BitCount);
   uint8_t* pixels = result.data() + DIBPixelOffset(out);
+  if (IsRunLength(h)) {
+    // What no code writes is colour 0: one such row, copied to every row,
+    // then the codes' pixels over them.
+    for (int32_t x = 0; x < h.Width; ++x) Put(pixels, x, reader.Color(0));
+    for (int32_t y = 1; y < h.Height; ++y) std::memcpy(pixels + uint64_t(y) * rowSize, pixels, size_t(rowSize));
+    WalkRLEPixels(DIB, [&](int32_t X, int32_t Y, uint8_t V) { Put(pixels + uint64_t(Y) * rowSize, X, reader.Color(V)); });
+    return result;
+  }
   std::vector<TQLRGB> colors(size_t(h.Width));
   for (int32_t y = 0; y < h.Height; ++y) {
     reader.Row(y, colors.data());

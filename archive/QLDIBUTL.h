@@ -81,12 +81,15 @@ TQLDIB LoadBitmapFromStream(TQLTurboStream& Stream);
 // 5-5-5 or the channel masks as the format requires).
 class TQLPixelReader {
 public:
-  explicit TQLPixelReader(const TQLDIB& DIB);  // DIB: valid and uncompressed
+  explicit TQLPixelReader(const TQLDIB& DIB);  // DIB: valid; uncompressed unless only Color is used
   TQLRGB At(int32_t X, int32_t Y) const;       // Y counts rows from the bottom
   // The colour index of a pixel of a 1-, 4- or 8-bit image.
   uint32_t Index(int32_t X, int32_t Y) const;
   // The colours of row Y, Width of them.
   void Row(int32_t Y, TQLRGB* Colors) const;
+  // Entry Index of the colour table of a 1-, 4- or 8-bit image (black
+  // beyond ColorsUsed); DIB may hold run-length data.
+  TQLRGB Color(uint32_t Index) const { return FTable[Index]; }
 
 private:
   const uint8_t* RowAt(int32_t Y) const;
