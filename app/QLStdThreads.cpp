@@ -4,7 +4,6 @@
 #include <pthread.h>
 
 #include <cerrno>
-#include <exception>
 
 namespace {
 
@@ -53,34 +52,27 @@ SRWLOCK* LockOf(pthread_mutex_t* Mutex, int& Error) {
   return lock;
 }
 
-struct TOnceCall {
-  void (*Function)(void);
-  std::exception_ptr Failure;
-};
-
-// Runs the once function; a failure leaves the flag unset for the next
-// caller, and its exception goes on from pthread_once, never through the
-// system's frames.
-BOOL CALLBACK RunOnce(PINIT_ONCE, PVOID Call, PVOID*) {
-  auto* call = static_cast<TOnceCall*>(Call);
-  try {
-    call->Function();
-    return TRUE;
-  } catch (...) {
-    call->Failure = std::current_exception();
-    return FALSE;
-  }
-}
-
 }  // namespace
 
 extern "C" {
 
+// On the system's one-time initialisation: the first caller runs Function
+// while the others wait; a Function that raises marks the initialisation
+// failed, so the next caller runs it again, and its exception goes on from
+// here, never through the system's frames.
 int pthread_once(pthread_once_t* Once, void (*Function)(void)) {
-  TOnceCall call{Function, nullptr};
-  if (InitOnceExecuteOnce(reinterpret_cast<PINIT_ONCE>(Once), RunOnce, &call, nullptr)) return 0;
-  if (call.Failure) std::rethrow_exception(call.Failure);
-  return EINVAL;
+  const auto once = reinterpret_cast<PINIT_ONCE>(Once);
+  BOOL pending = FALSE;
+  if (!InitOnceBeginInitialize(once, 0, &pending, nullptr)) return EINVAL;
+  if (!pending) return 0;
+  try {
+    Function();
+  } catch (...) {
+    InitOnceComplete(once, INIT_ONCE_INIT_FAILED, nullptr);
+    throw;
+  }
+  InitOnceComplete(once, 0, nullptr);
+  return 0;
 }
 
 int pthread_key_create(pthread_key_t* Key, void (*)(void*)) {
