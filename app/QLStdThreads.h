@@ -10,7 +10,8 @@
 // (cmake/QLRuntimeReplacements.cmake). Written for one compiler release,
 // checked at configure time. A once function that raises leaves its flag
 // unset for the next caller; a mutex takes the default attributes alone and
-// refuses any value it did not make. A key's destructor is not run at a
+// refuses any value it did not make. At most 32 mutexes are in use at once
+// (the runtime's own, a handful; a lock beyond them fails with EAGAIN). A key's destructor is not run at a
 // thread's end; the runtime's per-thread blocks of the few worker threads
 // an extraction starts stay until the process ends.
 #pragma once
