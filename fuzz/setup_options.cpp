@@ -5,6 +5,7 @@
 // argument, however many "/D=" it holds; "/LOG=" gives the last such
 // argument's text. The first argument is also asked as a silent question:
 // a silent run never answers Retry, which would ask again for ever.
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -18,7 +19,7 @@ namespace {
 
 bool StartsWithNoCase(const std::string& Text, const char* Prefix) {
   for (size_t i = 0; Prefix[i]; ++i)
-    if (i >= Text.size() || (Text[i] | 0x20) != (Prefix[i] | 0x20)) return false;
+    if (i >= Text.size() || std::tolower(uint8_t(Text[i])) != std::tolower(uint8_t(Prefix[i]))) return false;
   return true;
 }
 
