@@ -20,15 +20,21 @@ std::string WithoutQuotes(std::string Text) {
   return out;
 }
 
-// The rest of CommandLine after its last "/D=" that starts an argument.
+// The rest of CommandLine after its last "/D=" that starts an argument:
+// after a blank or an opening quote, never inside a quoted text.
 std::string LastFolderOption(const std::string& CommandLine) {
-  for (size_t at = CommandLine.size(); at-- > 0;) {
-    if (!StartsWithNoCase(CommandLine.substr(at), "/D=")) continue;
-    const bool starts = at == 0 || CommandLine[at - 1] == ' ' || CommandLine[at - 1] == '\t' ||
-                        CommandLine[at - 1] == '"';
-    if (starts) return WithoutQuotes(CommandLine.substr(at + 3));
+  size_t found = std::string::npos;
+  bool quoted = false, starts = true;
+  for (size_t at = 0; at < CommandLine.size(); ++at) {
+    const char c = CommandLine[at];
+    if (starts && StartsWithNoCase(CommandLine.substr(at, 3), "/D=")) found = at;
+    if (c == '"') {
+      quoted = !quoted;  // an opening quote keeps the argument's start
+      continue;
+    }
+    starts = !quoted && (c == ' ' || c == '\t');
   }
-  return std::string();
+  return found == std::string::npos ? std::string() : WithoutQuotes(CommandLine.substr(found + 3));
 }
 
 bool IsDriveLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }

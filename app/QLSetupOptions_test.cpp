@@ -21,6 +21,9 @@ TEST(SetupOptions, FolderLastTakesTheRestWithSpaces) {
       ParseSetupOptions({"/D=C:\\Other Place", "/S"}, "setup.exe \"/D=C:\\Other Place\" /S");
   EXPECT_EQ("C:\\Other Place", q.Folder);
   EXPECT_EQ("D:\\x", ParseSetupOptions({"/d=D:\\x"}, "setup.exe /d=\"D:\\x\"").Folder);
+  // A "/D=" inside a quoted folder text is part of the folder.
+  EXPECT_EQ("C:\\a /D=C:\\b", ParseSetupOptions({"/S", "/D=C:\\a /D=C:\\b"}, "setup.exe /S \"/D=C:\\a /D=C:\\b\"").Folder);
+  EXPECT_EQ("C:\\b c", ParseSetupOptions({"/D=C:\\a", "/D=C:\\b", "c"}, "setup.exe \"/D=C:\\a\" /D=C:\\b c").Folder);
 }
 
 TEST(SetupOptions, OnlyAbsoluteSoundFoldersAreUsable) {

@@ -1,9 +1,8 @@
 // Linked with the program's own thread functions in place of the POSIX
 // thread library, as the shipped programs are: the runtime's exception
 // support and the tests' own locks run on them here. A program of its own
-// without the test framework, which would pull the POSIX thread library in
-// (the link would then fail on duplicate definitions). Exits with 1 on the
-// first failed check.
+// without the test framework, which would pull the POSIX thread library in.
+// Exits with 1 on the first failed check.
 #include "app/QLStdThreads.h"
 
 #include <windows.h>
@@ -66,6 +65,49 @@ void OnceRunsItsFunctionOnceAndEveryCallerWaitsForIt() {
   Check(sawItDone.load() == 4, "every caller returned after it had run");
 }
 
+int FailingOnceRuns = 0;
+void FailFirstTime() {
+  if (++FailingOnceRuns == 1) throw std::runtime_error("first run failed");
+}
+
+// A once function that raises leaves the flag unset: its exception reaches
+// the caller, and the next caller runs the function again.
+void AOnceFunctionThatRaisesIsRetried() {
+  pthread_once_t once = PTHREAD_ONCE_INIT;
+  bool raised = false;
+  try {
+    pthread_once(&once, FailFirstTime);
+  } catch (const std::runtime_error&) {
+    raised = true;
+  }
+  Check(raised, "the once function's exception reaches the caller");
+  Check(pthread_once(&once, FailFirstTime) == 0 && FailingOnceRuns == 2, "the next caller runs it again");
+  Check(pthread_once(&once, FailFirstTime) == 0 && FailingOnceRuns == 2, "once it has run, never again");
+}
+
+// Values the program did not make are refused with an error code, never
+// taken for a lock.
+void MutexValuesNotMadeHereAreRefused() {
+  for (pthread_mutex_t value : {pthread_mutex_t(PTHREAD_RECURSIVE_MUTEX_INITIALIZER),
+                                pthread_mutex_t(PTHREAD_ERRORCHECK_MUTEX_INITIALIZER), pthread_mutex_t(0),
+                                pthread_mutex_t(0x12345678)}) {
+    pthread_mutex_t mutex = value;
+    Check(pthread_mutex_lock(&mutex) != 0, "a foreign mutex value is not locked");
+    Check(pthread_mutex_unlock(&mutex) != 0, "a foreign mutex value is not unlocked");
+    Check(pthread_mutex_destroy(&mutex) != 0, "a foreign mutex value is not destroyed");
+    Check(mutex == value, "a foreign mutex value is left as it was");
+  }
+  pthread_mutex_t unused = PTHREAD_MUTEX_INITIALIZER;
+  Check(pthread_mutex_unlock(&unused) != 0, "a mutex never locked is not unlocked");
+  pthread_mutexattr_t recursive = PTHREAD_MUTEX_RECURSIVE;
+  pthread_mutexattr_t defaults = 0;
+  pthread_mutex_t made;
+  Check(pthread_mutex_init(&made, &recursive) != 0, "attributes other than the default are refused");
+  Check(pthread_mutex_init(&made, &defaults) == 0 && pthread_mutex_lock(&made) == 0 &&
+            pthread_mutex_unlock(&made) == 0 && pthread_mutex_destroy(&made) == 0,
+        "the default attributes make a mutex");
+}
+
 void AStaticMutexExcludesAndAMadeOneToo() {
   pthread_mutex_t made;
   Check(pthread_mutex_init(&made, nullptr) == 0, "a mutex is made");
@@ -125,9 +167,11 @@ void ExceptionsOnManyThreadsAtOnce() {
 
 int main() {
   OnceRunsItsFunctionOnceAndEveryCallerWaitsForIt();
+  AOnceFunctionThatRaisesIsRetried();
   AStaticMutexExcludesAndAMadeOneToo();
+  MutexValuesNotMadeHereAreRefused();
   KeysHoldAValuePerThread();
   ExceptionsOnManyThreadsAtOnce();
-  std::printf("the program's thread functions: 4 checks passed\n");
+  std::printf("the program's thread functions: 6 checks passed\n");
   return 0;
 }

@@ -4,8 +4,11 @@
 // define here the few their code and the library's string code call, so that
 // object stays out. Memory exhaustion stays std::bad_alloc; the others raise
 // EQLLibraryError with a fixed text (no catch site of the programs names a
-// standard exception class). Never linked into a test program: a link that
-// pulls libstdc++'s object in after all fails with duplicate definitions.
+// standard exception class). Never linked into a test program. A link that
+// pulls libstdc++'s object in after all does not fail by itself (under
+// link-time optimisation the library's definitions silently win): the
+// programs' build reads their link map and fails then
+// (cmake/QLRuntimeReplacements.cmake).
 #pragma once
 
 #include "archive/QLError.h"

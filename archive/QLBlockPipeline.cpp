@@ -57,14 +57,25 @@ TQLBlockPipeline::TQLBlockPipeline(const TQLPipelineShape& Shape) {
     FPools.push_back(std::make_unique<TQLBlockPool>(Shape.BlocksPerWorker, Shape.BlockSize));
     FBlockFreed.push_back(std::make_unique<TQLSyncCondition>());
   }
+  FThreads.reserve(FPools.size());
   try {
-    for (int32_t w = 0; w < Shape.Workers; ++w) {
-      auto worker = std::make_unique<TWorker>(TWorker{this, w, nullptr});
+    StartWorkers(Shape.Workers);
+  } catch (...) {
+    Stop();  // the workers started so far are told to end, and joined
+    throw;
+  }
+}
+
+void TQLBlockPipeline::StartWorkers(int32_t Count) {
+  for (int32_t w = 0; w < Count; ++w) {
+    auto worker = std::make_unique<TWorker>(TWorker{this, w, nullptr});
+    try {
       worker->Thread = std::make_unique<TQLSyncThread>(RunWorker, worker.get());
-      FThreads.push_back(std::move(worker));
+    } catch (const EQLThreadStartError&) {
+      if (FThreads.empty()) throw;
+      return;  // fewer workers still make progress
     }
-  } catch (const EQLThreadStartError&) {
-    if (FThreads.empty()) throw;  // fewer workers still make progress
+    FThreads.push_back(std::move(worker));  // reserved: a started worker is always kept
   }
 }
 

@@ -37,7 +37,8 @@ class TQLBlockPipeline {
 public:
   using TWork = std::function<void(TQLBlockSink& Sink)>;
 
-  // Raises EQLThreadStartError when not a single worker can be started.
+  // Raises EQLThreadStartError when not a single worker can be started;
+  // any failure stops and joins the workers started before it.
   explicit TQLBlockPipeline(const TQLPipelineShape& Shape);
   ~TQLBlockPipeline();
   TQLBlockPipeline(const TQLBlockPipeline&) = delete;
@@ -72,6 +73,7 @@ private:
   class TSink;
 
   struct TWorker;
+  void StartWorkers(int32_t Count);
   static void RunWorker(void* Worker);
   void WorkerLoop(int32_t Worker);
   std::shared_ptr<TJob> ClaimJob(int32_t Worker);  // with the lock held

@@ -2,9 +2,32 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <future>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <thread>
+
+// This program's allocations are counted, and one of them can be made to
+// fail: the allocation failures a pipeline must survive.
+namespace {
+std::atomic<long> Allocations{0};
+std::atomic<long> FailingAllocation{-1};  // the count at which one fails; -1: none
+}  // namespace
+
+void* operator new(std::size_t Size) {
+  const long n = Allocations++;
+  long failing = n;
+  if (FailingAllocation.compare_exchange_strong(failing, -1)) throw std::bad_alloc();
+  if (void* p = std::malloc(Size ? Size : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* P) noexcept { std::free(P); }
+void operator delete(void* P, std::size_t) noexcept { std::free(P); }
 
 namespace {
 
@@ -84,6 +107,47 @@ TEST(BlockPipeline, DestroyingStopsWorkersWaitingForBlocks) {
     });
   pipeline.reset();  // returns: every worker stopped and joined
   SUCCEED();
+}
+
+struct TAttempt {
+  bool Raised = false;
+  long Allocations = 0;  // made by the construction
+};
+
+// Makes a pipeline of three workers, the Fail-th allocation from its start
+// failing (-1: none), on a thread of its own; a construction that does not
+// return within twenty seconds ends the program.
+TAttempt Construct(long Fail) {
+  std::promise<TAttempt> result;
+  std::future<TAttempt> done = result.get_future();
+  std::thread attempt([&] {
+    TAttempt a;
+    const long start = Allocations;
+    try {
+      FailingAllocation = Fail < 0 ? -1 : start + Fail;
+      TQLBlockPipeline pipeline({3, 16, 2});
+      a.Allocations = Allocations - start;
+    } catch (const std::bad_alloc&) {
+      a.Raised = true;
+    }
+    FailingAllocation = -1;
+    result.set_value(a);
+  });
+  if (done.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+    std::fprintf(stderr, "a pipeline whose allocation %ld failed did not return\n", Fail);
+    std::_Exit(1);
+  }
+  attempt.join();
+  return done.get();
+}
+
+// Whichever allocation fails, before or after workers have started, the
+// construction raises and returns, its started workers stopped and joined.
+TEST(BlockPipeline, AnAllocationFailingWhileWorkersStartStopsThem) {
+  const TAttempt whole = Construct(-1);
+  ASSERT_FALSE(whole.Raised);
+  ASSERT_GT(whole.Allocations, 6);  // pools, conditions, workers and their threads
+  for (long n = 0; n < whole.Allocations; ++n) EXPECT_TRUE(Construct(n).Raised) << "allocation " << n;
 }
 
 // While the consumer waits for a slow job it is called back now and then.

@@ -34,16 +34,24 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 char Upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
 
+// The digit of a numbered device: 1 to 9, or the superscripts one, two and
+// three (Windows-1252 0xB9, 0xB2, 0xB3), which Windows reserves alike.
+bool IsDeviceDigit(char C) {
+  const uint8_t c = uint8_t(C);
+  return (c >= '1' && c <= '9') || c == 0xB9 || c == 0xB2 || c == 0xB3;
+}
+
 // A component Windows opens as a device whatever folder it stands in: CON,
-// PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, in any letter case, also with
-// an extension or with trailing blanks before it ("nul.txt", "COM1 .log").
+// PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9 (and COM¹ to LPT³), in any
+// letter case, also with an extension or with trailing blanks before it
+// ("nul.txt", "COM1 .log").
 bool IsDeviceName(const std::string& Component) {
   std::string base = Component.substr(0, Component.find('.'));
   while (!base.empty() && base.back() == ' ') base.pop_back();
   for (char& c : base) c = Upper(c);
   if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
   return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-         base[3] >= '1' && base[3] <= '9';
+         IsDeviceDigit(base[3]);
 }
 
 }  // namespace

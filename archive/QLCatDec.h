@@ -37,7 +37,7 @@ TQLCatEntry ReadEntryHeader(TQLTurboStream& Stream);
 // True when Name is a relative path that stays below the destination: not
 // empty, no leading separator, no drive or stream colon, no ".." component,
 // no zero byte, no reserved device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9,
-// with or without an extension) as a component. Both "\" and "/" count as
+// COM and LPT with a superscript 1, 2 or 3, with or without an extension) as a component. Both "\" and "/" count as
 // separators.
 bool IsSafeEntryName(const std::string& Name);
 

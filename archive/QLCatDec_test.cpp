@@ -102,11 +102,13 @@ TEST(ArchiveFormat, EntryWalkFindsEveryEntry) {
 
 TEST(ArchiveFormat, EntryNameSafety) {
   for (const char* ok : {"a.txt", "sub\\a.txt", "a\\b\\c", "..a", "a..\\b", "a\\.\\b", "CONFIG.SYS", "console\\a",
-                         "COM10.txt", "LPT0", "NULL", "sub\\PRNT.DLL"})
+                         "COM10.txt", "LPT0", "NULL", "sub\\PRNT.DLL", "COM\xB4", "LPT\xBC.txt"})
     EXPECT_TRUE(IsSafeEntryName(ok)) << ok;
   for (const char* bad : {"", "\\a.txt", "/a.txt", "C:\\a.txt", "c:a.txt", "..", "..\\a", "a\\..\\..\\b",
                           "a/../b", "a\\..", "a.txt:stream", "CON", "con.txt", "sub\\NUL", "Aux.dat\\a", "prn",
-                          "COM1", "com9.log", "LPT1", "lpt9.txt.bak", "NUL .txt", "sub/CON"})
+                          "COM1", "com9.log", "LPT1", "lpt9.txt.bak", "NUL .txt", "sub/CON",
+                          // superscript one, two and three (Windows-1252)
+                          "COM\xB9", "com\xB2.log", "sub\\LPT\xB3"})
     EXPECT_FALSE(IsSafeEntryName(bad)) << bad;
   EXPECT_FALSE(IsSafeEntryName(std::string("..\0x", 4)));
 }

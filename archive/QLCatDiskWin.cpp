@@ -4,6 +4,7 @@
 
 #include "records/QLDeferredFileOps.h"
 #include "shell/QLFileUtils.h"
+#include "shell/QLSetupLog.h"
 #include "shell/QLWinHandles.h"
 #include "ui/QLDialogs.h"
 
@@ -112,6 +113,7 @@ bool ExtractArchive(const std::string& DestFolder, TQLTurboStream& Stream, const
   TDialogPrompts prompts;
   TQLExtractContext context{disk, prompts, OnProgress, DateText};
   const bool extracted = ExtractArchive(DestFolder, Stream, OnExtracted, context, Identifier);
+  if (!context.Failure.empty()) SetupLog("error: the extraction stopped: " + context.Failure);
   if (Report) {
     Report->Cancelled = !extracted && prompts.Cancelled;
     Report->LeftForRestart = disk.LeftForRestart;

@@ -120,7 +120,9 @@ bool ExtractEntry(const TQLCatEntry& Entry, TQLEntryBlocks& Data, const std::str
     if (written.empty()) throw EQLStreamError("cannot create " + target + kPendingReplaceSuffix);
     Size = WriteTarget(Data, Entry, written, date, Context, dated);
     complete = true;
-  } catch (const std::exception&) {
+  } catch (const EQLStreamError&) {
+    // The disk's and the data's own failures cost this file alone; anything
+    // else (memory, the library, a handler) ends the walk.
     Size = 0;
     if (!SuppressCreateErrors && Context.Prompts.AskCannotCreate("File Cannt create:\r\r" + target))
       SuppressCreateErrors = true;
@@ -138,13 +140,30 @@ bool ExtractEntry(const TQLCatEntry& Entry, TQLEntryBlocks& Data, const std::str
   return true;
 }
 
+// The entry at the stream's position, decoded on this thread into Buffer.
+bool ExtractEntryHere(TQLTurboStream& Stream, const std::string& DestFolder, std::string& FullName,
+                      TQLExtractContext& Context, int32_t Count, int32_t Index, int32_t& Size, TDateTime& FileDate,
+                      std::vector<uint8_t>& Buffer) {
+  Size = 0;
+  FullName.clear();
+  TQLCatEntry entry = ReadEntryHeader(Stream);
+  const int32_t dataStart = Stream.GetPosition();
+  TQLInlineEntryBlocks blocks(Stream, dataStart, entry.CompressedSize, Buffer);
+  if (!ExtractEntry(entry, blocks, WithBackslash(DestFolder), FullName, Context, Count, Index, Size, FileDate))
+    return false;
+  Stream.Seek(dataStart + entry.CompressedSize, 0);
+  Stream.ReadUInt32();  // CheckValue: integrity rests on the zlib stream here
+  return true;
+}
+
 bool ExtractOneByOne(const std::string& DestFolder, TQLTurboStream& Stream, const TQLExtractedProc& OnExtracted,
                      TQLExtractContext& Context, int32_t Count) {
+  std::vector<uint8_t> buffer;  // the walk's own, reused from entry to entry
   for (int32_t index = 0; index < Count; ++index) {
     std::string fullName;
     int32_t size = 0;
     TDateTime fileDate = 0;
-    if (!ExtractArchiveEntry(Stream, DestFolder, fullName, Context, Count, index, size, fileDate)) return false;
+    if (!ExtractEntryHere(Stream, DestFolder, fullName, Context, Count, index, size, fileDate, buffer)) return false;
     if (OnExtracted && !fullName.empty()) OnExtracted(fullName, size, fileDate);
     Report(Context, 2 * index, 2 * Count - 2, true);
   }
@@ -244,17 +263,8 @@ TDateTime ExtractedFileDate(const std::string& DateText, TDateTime ArchiveDate) 
 bool ExtractArchiveEntry(TQLTurboStream& Stream, const std::string& DestFolder, std::string& FullName,
                          TQLExtractContext& Context, int32_t Count, int32_t Index, int32_t& Size,
                          TDateTime& FileDate) {
-  static std::vector<uint8_t> buffer;
-  Size = 0;
-  FullName.clear();
-  TQLCatEntry entry = ReadEntryHeader(Stream);
-  const int32_t dataStart = Stream.GetPosition();
-  TQLInlineEntryBlocks blocks(Stream, dataStart, entry.CompressedSize, buffer);
-  if (!ExtractEntry(entry, blocks, WithBackslash(DestFolder), FullName, Context, Count, Index, Size, FileDate))
-    return false;
-  Stream.Seek(dataStart + entry.CompressedSize, 0);
-  Stream.ReadUInt32();  // CheckValue: integrity rests on the zlib stream here
-  return true;
+  std::vector<uint8_t> buffer;
+  return ExtractEntryHere(Stream, DestFolder, FullName, Context, Count, Index, Size, FileDate, buffer);
 }
 
 bool ExtractArchive(const std::string& DestFolder, TQLTurboStream& Stream, const TQLExtractedProc& OnExtracted,
@@ -269,7 +279,11 @@ bool ExtractArchive(const std::string& DestFolder, TQLTurboStream& Stream, const
         return ExtractDecodingAhead(DestFolder, Stream, shared, *decoders, OnExtracted, Context, count, threads);
     }
     return ExtractOneByOne(DestFolder, Stream, OnExtracted, Context, count);
+  } catch (const std::exception& e) {
+    Context.Failure = e.what();
+    return false;
   } catch (...) {
+    Context.Failure = "an unknown error";
     return false;
   }
 }

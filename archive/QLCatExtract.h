@@ -94,11 +94,16 @@ struct TQLExtractContext {
   TQLExtractPrompts& Prompts;
   TQLProgressProc OnProgress;
   std::string DateText;
+  // What ended the walk when something was raised that no prompt settles
+  // (memory, the library, a handler, a broken archive); empty otherwise.
+  std::string Failure = std::string();
 };
 
 // Extracts the entry at the stream's position. True when the walk may go on;
 // FullName stays empty when the entry was skipped with Ignore (nothing was
-// written), Size is 0 when writing failed. A file left to replace the one
+// written), Size is 0 when writing failed. Only the disk's and the data's
+// own failures (EQLStreamError) while the file is written are settled with
+// the "File Cannt create:" prompt; anything else raised is let through. A file left to replace the one
 // in the way at the next start is reported under the target's name; when
 // it could not be written or queued, under the name it would have had.
 bool ExtractArchiveEntry(TQLTurboStream& Stream, const std::string& DestFolder, std::string& FullName,
@@ -106,7 +111,8 @@ bool ExtractArchiveEntry(TQLTurboStream& Stream, const std::string& DestFolder, 
                          TDateTime& FileDate);
 
 // Walks the archive from its header. False when the header is refused, the
-// archive is broken, the user cancels, or anything unexpected is raised.
+// archive is broken, the user cancels, or anything unexpected is raised (its
+// text then in Context.Failure).
 bool ExtractArchive(const std::string& DestFolder, TQLTurboStream& Stream, const TQLExtractedProc& OnExtracted,
                     TQLExtractContext& Context, uint64_t Identifier);
 

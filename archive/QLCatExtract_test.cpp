@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <new>
+#include <stdexcept>
 #include <tuple>
 
 #include "archive/QLCatDiskHost.h"
@@ -259,6 +261,40 @@ TEST_F(Extraction, TruncatedZlibStreamIsAFailureNotAShortFile) {
   ASSERT_TRUE(run.Extract(BuildArchive(a), Dest()));
   EXPECT_EQ(1u, run.Prompts.Asked.size());
   EXPECT_FALSE(PathExists(HostPath(Shown("sub\\deeper\\big.bin"))));
+}
+
+// A disk whose files cannot be made for want of memory.
+class TNoMemoryDisk : public TQLHostDisk {
+public:
+  std::unique_ptr<TQLOutputFile> CreateOutputFile(const std::string&) override { throw std::bad_alloc(); }
+};
+
+// Only the disk's and the data's own failures are asked about and cost one
+// file; anything else raised while a file is written ends the run as failed,
+// with its text kept, and nothing after it is written.
+TEST_F(Extraction, OtherFailuresWhileWritingEndTheRunWithTheirText) {
+  for (bool fromHandler : {true, false}) {
+    SCOPED_TRACE(fromHandler ? "a progress handler" : "memory");
+    TNoMemoryDisk noMemory;
+    TQLHostDisk disk;
+    TScriptedPrompts prompts;
+    // Raised while README.TXT (9 bytes) is written.
+    const auto handler = [](int32_t p, int32_t m, bool o) {
+      if (!o && m == 9 && p == 9) throw std::runtime_error("the window is gone");
+    };
+    TQLExtractContext context{fromHandler ? disk : noMemory, prompts, fromHandler ? TQLProgressProc(handler) : nullptr,
+                              ""};
+    const std::vector<uint8_t> bytes = BuildArchive(Sample());
+    TQLMemoryStream stream;
+    stream.Attach(bytes.data(), int32_t(bytes.size()));
+    int extracted = 0;
+    EXPECT_FALSE(ExtractArchive(Dest(), stream, [&](const std::string&, int32_t, TDateTime) { ++extracted; }, context,
+                                ArchiveIdentifier));
+    EXPECT_EQ(fromHandler ? "the window is gone" : std::string(std::bad_alloc().what()), context.Failure);
+    EXPECT_TRUE(prompts.Asked.empty());
+    EXPECT_EQ(0, extracted);
+    EXPECT_EQ(std::vector<std::string>{}, Files());
+  }
 }
 
 TEST_F(Extraction, AllSilencesLaterCreateFailures) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 
 #include "archive/QLDIBRLE.h"
 
@@ -112,22 +113,60 @@ std::vector<TQLBox> Boxes(const TQLHistogram& Table, double Total) {
   return boxes;
 }
 
+// Counts every pixel of a valid picture into its cell of Table.
+void CountPixels(const TQLDIB& Picture, TQLHistogram& Table) {
+  const TQLBitmapInfoHeader h = DIBHeader(Picture);
+  const TQLPixelReader reader(Picture);
+  if (IsRunLength(h)) {
+    // The pixels no code writes are colour 0.
+    uint64_t written = 0;
+    WalkRLEPixels(Picture, [&](int32_t, int32_t, uint8_t V) { ++Table[size_t(CellOf(reader.Color(V)))], ++written; });
+    Table[size_t(CellOf(reader.Color(0)))] += uint32_t(uint64_t(h.Width) * uint64_t(h.Height) - written);
+    return;
+  }
+  std::vector<TQLRGB> colors(size_t(h.Width));
+  for (int32_t y = 0; y < h.Height; ++y) {
+    reader.Row(y, colors.data());
+    for (const TQLRGB& c : colors) ++Table[size_t(CellOf(c))];
+  }
+}
+
+// Writes the palette index of every pixel of a valid picture into the 8-bit
+// rows at Pixels, through Map from cells to palette entries.
+void MapPixels(const TQLDIB& Picture, const std::vector<uint8_t>& Map, uint8_t* Pixels) {
+  const TQLBitmapInfoHeader h = DIBHeader(Picture);
+  const TQLPixelReader reader(Picture);
+  const uint64_t rowSize = DIBRowSize(h.Width, 8);
+  if (IsRunLength(h)) {
+    const uint8_t untouched = Map[size_t(CellOf(reader.Color(0)))];
+    for (int32_t y = 0; y < h.Height; ++y) std::memset(Pixels + uint64_t(y) * rowSize, untouched, size_t(h.Width));
+    WalkRLEPixels(Picture, [&](int32_t X, int32_t Y, uint8_t V) {
+      Pixels[uint64_t(Y) * rowSize + uint64_t(X)] = Map[size_t(CellOf(reader.Color(V)))];
+    });
+    return;
+  }
+  std::vector<TQLRGB> colors(size_t(h.Width));
+  for (int32_t y = 0; y < h.Height; ++y) {
+    reader.Row(y, colors.data());
+    uint8_t* row = Pixels + uint64_t(y) * rowSize;
+    for (int32_t x = 0; x < h.Width; ++x) row[x] = Map[size_t(CellOf(colors[size_t(x)]))];
+  }
+}
+
 }  // namespace
 
 std::vector<TQLDIB> ReduceColors(const std::vector<TQLDIB>& Pictures) {
-  std::vector<TQLDIB> sources;
+  std::vector<bool> accepted(Pictures.size());
   TQLHistogram table(Cells * Cells * Cells, 0);
   double total = 0;
-  for (const TQLDIB& p : Pictures) {
+  for (size_t n = 0; n < Pictures.size(); ++n) {
+    const TQLDIB& p = Pictures[n];
     // The 8-bit result must be within the size limit too: checked before
-    // anything is expanded or counted.
-    bool accepted = DIBValid(p) && DIBSizeAccepted(DIBHeader(p).Width, DIBHeader(p).Height, 8);
-    sources.push_back(accepted ? UncompressedDIB(p) : TQLDIB());
-    if (sources.back().empty()) continue;
-    TQLPixelReader reader(sources.back());
-    TQLBitmapInfoHeader h = DIBHeader(sources.back());
-    for (int32_t y = 0; y < h.Height; ++y)
-      for (int32_t x = 0; x < h.Width; ++x) ++table[size_t(CellOf(reader.At(x, y)))], ++total;
+    // anything is counted.
+    accepted[n] = DIBValid(p) && DIBSizeAccepted(DIBHeader(p).Width, DIBHeader(p).Height, 8);
+    if (!accepted[n]) continue;
+    CountPixels(p, table);
+    total += double(DIBHeader(p).Width) * DIBHeader(p).Height;
   }
   std::vector<TQLDIB> result(Pictures.size());
   if (total == 0) return result;
@@ -137,9 +176,9 @@ std::vector<TQLDIB> ReduceColors(const std::vector<TQLDIB>& Pictures) {
     for (int r = boxes[k].Lo[0]; r < boxes[k].Hi[0]; ++r)
       for (int g = boxes[k].Lo[1]; g < boxes[k].Hi[1]; ++g)
         for (int b = boxes[k].Lo[2]; b < boxes[k].Hi[2]; ++b) map[size_t(CellIndex(r, g, b))] = uint8_t(k);
-  for (size_t n = 0; n < sources.size(); ++n) {
-    if (sources[n].empty()) continue;
-    TQLBitmapInfoHeader h = DIBHeader(sources[n]);
+  for (size_t n = 0; n < Pictures.size(); ++n) {
+    if (!accepted[n]) continue;
+    TQLBitmapInfoHeader h = DIBHeader(Pictures[n]);
     TQLBitmapInfoHeader out;
     out.Width = h.Width;
     out.Height = h.Height;
@@ -148,11 +187,7 @@ std::vector<TQLDIB> ReduceColors(const std::vector<TQLDIB>& Pictures) {
     TQLDIB dib = NewDIB(out);
     for (size_t k = 0; k < boxes.size(); ++k)
       for (int a = 0; a < 3; ++a) dib[DIBHeaderSize + 4 * k + size_t(2 - a)] = uint8_t(std::nearbyint(boxes[k].Mean[a]) * 8);
-    TQLPixelReader reader(sources[n]);
-    uint64_t row = DIBRowSize(out.Width, 8);
-    for (int32_t y = 0; y < h.Height; ++y)
-      for (int32_t x = 0; x < h.Width; ++x)
-        dib[DIBPixelOffset(out) + size_t(y * row) + size_t(x)] = map[size_t(CellOf(reader.At(x, y)))];
+    MapPixels(Pictures[n], map, dib.data() + DIBPixelOffset(out));
     result[n] = std::move(dib);
   }
   return result;

@@ -4,16 +4,22 @@
 
 namespace {
 
-// Writes the pixels of one image; positions are checked by the caller.
+// The pixel value of a run or literal: the byte, or for 4 bits its nibbles in turn.
+uint8_t Nibble(uint8_t Byte, unsigned Bits, int32_t I) {
+  if (Bits == 8) return Byte;
+  return I % 2 == 0 ? uint8_t(Byte >> 4) : uint8_t(Byte & 0x0F);
+}
+
+// Writes the pixels of one image.
 struct TQLRLETarget {
   uint8_t* Pixels;
   uint64_t RowSize;
   unsigned Bits;
 
-  void Put(int32_t X, int32_t Y, uint8_t Value) const {
-    if (!Pixels) return;
-    uint8_t* row = Pixels + uint64_t(Y) * RowSize;
-    if (Bits == 8) {
+  static void Put(void* Target, int32_t X, int32_t Y, uint8_t Value) {
+    const auto& t = *static_cast<const TQLRLETarget*>(Target);
+    uint8_t* row = t.Pixels + uint64_t(Y) * t.RowSize;
+    if (t.Bits == 8) {
       row[X] = Value;
     } else {
       uint8_t& b = row[X / 2];
@@ -22,18 +28,12 @@ struct TQLRLETarget {
   }
 };
 
-// The pixel value of a run or literal: the byte itself, or for 4 bits its
-// nibbles in turn.
-uint8_t Nibble(uint8_t Byte, unsigned Bits, int32_t I) {
-  if (Bits == 8) return Byte;
-  return I % 2 == 0 ? uint8_t(Byte >> 4) : uint8_t(Byte & 0x0F);
-}
+void PutNothing(void*, int32_t, int32_t, uint8_t) {}
 
 }  // namespace
 
-TQLRLEStatus DecodeRLE(const uint8_t* Data, size_t Size, int32_t Width, int32_t Height, unsigned Bits,
-                       uint8_t* Pixels) {
-  const TQLRLETarget target{Pixels, DIBRowSize(Width, Bits), Bits};
+TQLRLEStatus WalkRLE(const uint8_t* Data, size_t Size, int32_t Width, int32_t Height, unsigned Bits, TQLRLEPut Put,
+                     void* Context) {
   size_t pos = 0;
   int32_t x = 0, y = 0;
   auto fits = [&](int64_t Count) { return y < Height && x + Count <= Width; };
@@ -43,7 +43,7 @@ TQLRLEStatus DecodeRLE(const uint8_t* Data, size_t Size, int32_t Width, int32_t 
     pos += 2;
     if (count > 0) {  // a run
       if (!fits(count)) return TQLRLEStatus::OutOfBounds;
-      for (int32_t i = 0; i < count; ++i) target.Put(x++, y, Nibble(value, Bits, i));
+      for (int32_t i = 0; i < count; ++i) Put(Context, x++, y, Nibble(value, Bits, i));
     } else if (value == 0) {  // end of line
       x = 0;
       ++y;
@@ -61,10 +61,17 @@ TQLRLEStatus DecodeRLE(const uint8_t* Data, size_t Size, int32_t Width, int32_t 
       bytes += bytes % 2;
       if (Size - pos < bytes) return TQLRLEStatus::DataEnded;
       if (!fits(value)) return TQLRLEStatus::OutOfBounds;
-      for (int32_t i = 0; i < value; ++i) target.Put(x++, y, Nibble(Data[pos + size_t(Bits == 8 ? i : i / 2)], Bits, i));
+      for (int32_t i = 0; i < value; ++i)
+        Put(Context, x++, y, Nibble(Data[pos + size_t(Bits == 8 ? i : i / 2)], Bits, i));
       pos += bytes;
     }
   }
+}
+
+TQLRLEStatus DecodeRLE(const uint8_t* Data, size_t Size, int32_t Width, int32_t Height, unsigned Bits,
+                       uint8_t* Pixels) {
+  TQLRLETarget target{Pixels, DIBRowSize(Width, Bits), Bits};
+  return WalkRLE(Data, Size, Width, Height, Bits, Pixels ? TQLRLETarget::Put : PutNothing, &target);
 }
 
 TQLDIB ExpandRLE(const TQLDIB& DIB) {
@@ -84,7 +91,6 @@ TQLDIB ExpandRLE(const TQLDIB& DIB) {
   return result;
 }
 
-TQLDIB UncompressedDIB(const TQLDIB& DIB) {
-  uint32_t compression = DIBHeader(DIB).Compression;
-  return compression == dibRLE8 || compression == dibRLE4 ? ExpandRLE(DIB) : DIB;
-}
+bool IsRunLength(const TQLBitmapInfoHeader& H) { return H.Compression == dibRLE8 || H.Compression == dibRLE4; }
+
+TQLDIB UncompressedDIB(const TQLDIB& DIB) { return IsRunLength(DIBHeader(DIB)) ? ExpandRLE(DIB) : DIB; }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "archive/QLColorReduction.h"
+
 namespace {
 
 // Decodes Data for a Width × Height image; rows bottom first as a string of
@@ -100,6 +102,38 @@ TEST(RLEExpand, GivesAnUncompressedDIBWithTheSameTable) {
   std::copy_n(data.begin(), 4, cut.begin() + 48);
   EXPECT_TRUE(ExpandRLE(cut).empty());
   EXPECT_TRUE(ExpandRLE(TQLDIB(10, 0)).empty());
+}
+
+// The conversions and the colour reduction take run-length pictures as
+// they are (untouched pixels colour 0, the codes' pixels over them), with
+// the same result as from the expanded picture.
+TEST(RLEExpand, ConversionsOfRunLengthDataEqualThoseOfItsExpansion) {
+  for (unsigned bits : {8u, 4u}) {
+    SCOPED_TRACE(bits);
+    // A run, a literal, a move up and right past untouched pixels, a run.
+    const std::vector<uint8_t> data =
+        bits == 8 ? std::vector<uint8_t>{3, 2, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 2, 1, 2, 3, 0, 1}
+                  : std::vector<uint8_t>{3, 0x21, 0, 3, 0x12, 0x30, 0, 0, 0, 2, 2, 1, 2, 0x33, 0, 1};
+    TQLBitmapInfoHeader h;
+    h.Width = 7;
+    h.Height = 3;
+    h.BitCount = uint16_t(bits);
+    h.Compression = bits == 8 ? dibRLE8 : dibRLE4;
+    h.SizeImage = uint32_t(data.size());
+    h.ColorsUsed = 4;
+    TQLDIB rle = NewDIB(h);
+    for (int i = 0; i < 4; ++i) rle[40 + 4 * size_t(i) + 2] = uint8_t(40 + 70 * i);  // red of each colour
+    rle[40] = 9;  // blue of colour 0
+    std::copy(data.begin(), data.end(), rle.begin() + 56);
+    ASSERT_TRUE(DIBValid(rle));
+    const TQLDIB expanded = ExpandRLE(rle);
+    ASSERT_FALSE(expanded.empty());
+    EXPECT_EQ(ConvertDIBTo24(expanded), ConvertDIBTo24(rle));
+    EXPECT_EQ(ConvertDIBTo16(expanded, true), ConvertDIBTo16(rle, true));
+    EXPECT_EQ(ReduceColors({expanded}), ReduceColors({rle}));
+    EXPECT_EQ(250, TQLPixelReader(ConvertDIBTo24(rle)).At(3, 2).R);  // the last run, colour 3
+    EXPECT_EQ(40, TQLPixelReader(ConvertDIBTo24(rle)).At(4, 2).R);   // untouched, colour 0
+  }
 }
 
 }  // namespace

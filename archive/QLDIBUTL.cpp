@@ -114,7 +114,13 @@ uint8_t MaskedChannel(uint32_t Pixel, uint32_t Mask) {
 TQLPixelReader::TQLPixelReader(const TQLDIB& DIB) : FDIB(DIB), FHeader(DIBHeader(DIB)) {
   FRowSize = DIBRowSize(FHeader.Width, FHeader.BitCount);
   FPixels = DIBPixelOffset(FHeader);
-  if (FHeader.Compression == dibBitFields) {
+  if (FHeader.BitCount <= 8) {
+    FTable.resize(size_t(1) << FHeader.BitCount);
+    for (uint32_t i = 0; i < FHeader.ColorsUsed && i < FTable.size(); ++i) {
+      const uint8_t* c = DIB.data() + DIBHeaderSize + 4 * i;
+      FTable[i] = {c[2], c[1], c[0]};
+    }
+  } else if (FHeader.Compression == dibBitFields) {
     for (int i = 0; i < 3; ++i) FMasks[i] = Get32(DIB.data() + DIBHeaderSize + 4 * i);
   } else if (FHeader.BitCount == 16) {
     FMasks[0] = 0x7C00, FMasks[1] = 0x03E0, FMasks[2] = 0x001F;
@@ -123,8 +129,10 @@ TQLPixelReader::TQLPixelReader(const TQLDIB& DIB) : FDIB(DIB), FHeader(DIBHeader
   }
 }
 
+const uint8_t* TQLPixelReader::RowAt(int32_t Y) const { return FDIB.data() + FPixels + uint64_t(Y) * FRowSize; }
+
 uint32_t TQLPixelReader::Index(int32_t X, int32_t Y) const {
-  const uint8_t* row = FDIB.data() + FPixels + uint64_t(Y) * FRowSize;
+  const uint8_t* row = RowAt(Y);
   switch (FHeader.BitCount) {
     case 1: return row[X / 8] >> (7 - X % 8) & 1;
     case 4: return X % 2 == 0 ? row[X / 2] >> 4 : row[X / 2] & 0x0F;
@@ -133,16 +141,63 @@ uint32_t TQLPixelReader::Index(int32_t X, int32_t Y) const {
 }
 
 TQLRGB TQLPixelReader::At(int32_t X, int32_t Y) const {
-  const uint8_t* row = FDIB.data() + FPixels + uint64_t(Y) * FRowSize;
-  if (FHeader.BitCount <= 8) {
-    uint32_t i = Index(X, Y);
-    if (i >= FHeader.ColorsUsed) return {};
-    const uint8_t* c = FDIB.data() + DIBHeaderSize + 4 * i;
-    return {c[2], c[1], c[0]};
-  }
+  const uint8_t* row = RowAt(Y);
+  if (FHeader.BitCount <= 8) return FTable[Index(X, Y)];
   if (FHeader.BitCount == 24) return {row[3 * X + 2], row[3 * X + 1], row[3 * X]};
   uint32_t pixel = FHeader.BitCount == 16 ? Get16(row + 2 * X) : Get32(row + 4 * X);
   return {MaskedChannel(pixel, FMasks[0]), MaskedChannel(pixel, FMasks[1]), MaskedChannel(pixel, FMasks[2])};
+}
+
+namespace {
+
+// One channel of pixels under a mask: its shift, its largest value and,
+// for channels of up to 8 bits, a table of the scaled values.
+struct TQLChannel {
+  unsigned Shift = 0;
+  uint32_t Max = 0;
+  uint8_t Scaled[256] = {};
+
+  explicit TQLChannel(uint32_t Mask) {
+    if (Mask == 0) return;
+    while (!(Mask >> Shift & 1)) ++Shift;
+    unsigned width = 0;  // the lowest run of set bits
+    for (uint32_t m = Mask >> Shift; m & 1; m >>= 1) ++width;
+    Max = uint32_t((uint64_t(1) << width) - 1);
+    if (Max <= 255)
+      for (uint32_t v = 0; v <= Max; ++v) Scaled[v] = uint8_t(v * 255 / Max);
+  }
+  uint8_t Of(uint32_t Pixel) const {
+    if (Max == 0) return 0;
+    const uint32_t v = Pixel >> Shift & Max;
+    return Max <= 255 ? Scaled[v] : uint8_t(uint64_t(v) * 255 / Max);
+  }
+};
+
+}  // namespace
+
+void TQLPixelReader::Row(int32_t Y, TQLRGB* Colors) const {
+  const uint8_t* row = RowAt(Y);
+  const int32_t w = FHeader.Width;
+  switch (FHeader.BitCount) {
+    case 1:
+      for (int32_t x = 0; x < w; ++x) Colors[x] = FTable[row[x / 8] >> (7 - x % 8) & 1];
+      return;
+    case 4:
+      for (int32_t x = 0; x < w; ++x) Colors[x] = FTable[x % 2 == 0 ? row[x / 2] >> 4 : row[x / 2] & 0x0F];
+      return;
+    case 8:
+      for (int32_t x = 0; x < w; ++x) Colors[x] = FTable[row[x]];
+      return;
+    case 24:
+      for (int32_t x = 0; x < w; ++x) Colors[x] = {row[3 * x + 2], row[3 * x + 1], row[3 * x]};
+      return;
+    default: break;
+  }
+  const TQLChannel r(FMasks[0]), g(FMasks[1]), b(FMasks[2]);
+  for (int32_t x = 0; x < w; ++x) {
+    const uint32_t pixel = FHeader.BitCount == 16 ? Get16(row + 2 * x) : Get32(row + 4 * x);
+    Colors[x] = {r.Of(pixel), g.Of(pixel), b.Of(pixel)};
+  }
 }
 
 namespace {
@@ -153,19 +208,29 @@ TQLDIB Convert(const TQLDIB& DIB, uint16_t BitCount, uint32_t Compression, PutPi
   if (!DIBValid(DIB)) return {};
   TQLBitmapInfoHeader h = DIBHeader(DIB);
   if (!DIBSizeAccepted(h.Width, h.Height, BitCount)) return {};
-  TQLDIB source = UncompressedDIB(DIB);
-  if (source.empty()) return {};
   TQLBitmapInfoHeader out;
   out.Width = h.Width;
   out.Height = h.Height;
   out.BitCount = BitCount;
   out.Compression = Compression;
   TQLDIB result = NewDIB(out);
-  TQLPixelReader reader(source);
+  const TQLPixelReader reader(DIB);
   uint64_t rowSize = DIBRowSize(out.Width, BitCount);
   uint8_t* pixels = result.data() + DIBPixelOffset(out);
-  for (int32_t y = 0; y < h.Height; ++y)
-    for (int32_t x = 0; x < h.Width; ++x) Put(pixels + uint64_t(y) * rowSize, x, reader.At(x, y));
+  if (IsRunLength(h)) {
+    // What no code writes is colour 0: one such row, copied to every row,
+    // then the codes' pixels over them.
+    for (int32_t x = 0; x < h.Width; ++x) Put(pixels, x, reader.Color(0));
+    for (int32_t y = 1; y < h.Height; ++y) std::memcpy(pixels + uint64_t(y) * rowSize, pixels, size_t(rowSize));
+    WalkRLEPixels(DIB, [&](int32_t X, int32_t Y, uint8_t V) { Put(pixels + uint64_t(Y) * rowSize, X, reader.Color(V)); });
+    return result;
+  }
+  std::vector<TQLRGB> colors(size_t(h.Width));
+  for (int32_t y = 0; y < h.Height; ++y) {
+    reader.Row(y, colors.data());
+    uint8_t* row = pixels + uint64_t(y) * rowSize;
+    for (int32_t x = 0; x < h.Width; ++x) Put(row, x, colors[size_t(x)]);
+  }
   return result;
 }
 

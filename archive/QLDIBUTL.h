@@ -11,13 +11,14 @@
 // Portable. The block is a TQLDIB owned by whoever holds it; an empty TQLDIB
 // means "none". Every function checks the block before it reads it.
 //
-// Picture size limit: no picture is larger than 16,384 pixels a side or
-// 64 MiB decoded (its uncompressed rows at its own depth), far beyond any
-// picture the setup shows. The loader refuses larger pictures, and the
-// run-length expansion, the conversions and the colour reduction refuse to
-// make one, each before allocating anything; so memory and time stay
-// proportional to the input plus the accepted picture, whatever a header
-// declares.
+// Picture size limit: no picture is larger than 64 MiB decoded (its
+// uncompressed rows at its own depth), far beyond any picture the setup
+// shows; every width and height that fits it is taken (a 1-bit row of 64 MiB
+// is 2^29 pixels wide, the bound on a side). The loader refuses larger
+// pictures, and the run-length expansion, the conversions and the colour
+// reduction refuse to make one, each before allocating anything; pixels are
+// read and written a row at a time, so memory and time stay proportional
+// to the input plus the accepted picture, whatever a header declares.
 #pragma once
 
 #include <cstddef>
@@ -44,8 +45,8 @@ struct TQLRGB {
   uint8_t R = 0, G = 0, B = 0;
 };
 
-constexpr int32_t kMaxPictureSide = 16384;
 constexpr uint64_t kMaxPictureBytes = 64u << 20;
+constexpr int32_t kMaxPictureSide = int32_t(kMaxPictureBytes * 8);  // implied by the decoded size
 
 // Row size in bytes: Width × BitCount bits rounded up to 32 bits.
 uint64_t DIBRowSize(int64_t Width, unsigned BitCount);
@@ -80,17 +81,24 @@ TQLDIB LoadBitmapFromStream(TQLTurboStream& Stream);
 // 5-5-5 or the channel masks as the format requires).
 class TQLPixelReader {
 public:
-  explicit TQLPixelReader(const TQLDIB& DIB);  // DIB: valid and uncompressed
+  explicit TQLPixelReader(const TQLDIB& DIB);  // DIB: valid; uncompressed unless only Color is used
   TQLRGB At(int32_t X, int32_t Y) const;       // Y counts rows from the bottom
   // The colour index of a pixel of a 1-, 4- or 8-bit image.
   uint32_t Index(int32_t X, int32_t Y) const;
+  // The colours of row Y, Width of them.
+  void Row(int32_t Y, TQLRGB* Colors) const;
+  // Entry Index of the colour table of a 1-, 4- or 8-bit image (black
+  // beyond ColorsUsed); DIB may hold run-length data.
+  TQLRGB Color(uint32_t Index) const { return FTable[Index]; }
 
 private:
+  const uint8_t* RowAt(int32_t Y) const;
   const TQLDIB& FDIB;
   TQLBitmapInfoHeader FHeader;
   uint64_t FRowSize = 0;
   size_t FPixels = 0;
   uint32_t FMasks[3] = {};
+  std::vector<TQLRGB> FTable;  // the colour table, full length, black beyond ColorsUsed
 };
 
 // A channel value under Mask, scaled to 0..255 (v × 255 / (2ⁿ − 1)).

@@ -231,21 +231,55 @@ TEST(DIBLoader, MalformedFilesAreRefused) {
 }
 
 TEST(DIBLoader, PicturesBeyondTheSizeLimitAreRefused) {
-  // Run-length files declare any size in a few bytes: up to 16,384 pixels a
-  // side and 64 MiB decoded they load, beyond that they are refused.
+  // Run-length files declare any size in a few bytes: up to 64 MiB decoded
+  // they load, whatever their width or height; beyond that they are refused.
   const std::vector<uint8_t> end = {0, 1};
   auto rle8 = [&](int32_t W, int32_t H) { return Load(BitmapFile(InfoHeader(W, H, 8, 1, 2), Palette(2, 4), end)); };
   TQLDIB edge = rle8(8192, 8192);
   ASSERT_FALSE(edge.empty());
   EXPECT_FALSE(rle8(16384, 4).empty());
-  EXPECT_TRUE(rle8(16385, 1).empty());
+  EXPECT_FALSE(rle8(16385, 1).empty());
+  EXPECT_FALSE(rle8(64 << 20, 1).empty());
+  EXPECT_TRUE(rle8((64 << 20) + 1, 1).empty());
+  EXPECT_FALSE(rle8(4, 16 << 20).empty());
+  EXPECT_TRUE(rle8(4, (16 << 20) + 1).empty());
   EXPECT_TRUE(rle8(8192, 8193).empty());
   EXPECT_TRUE(rle8(46340, 46340).empty());
   EXPECT_TRUE(rle8(83886086, 4).empty());
-  EXPECT_TRUE(Load(BitmapFile(InfoHeader(4, 16449539, 4, 2, 2), Palette(2, 4), end)).empty());
+  EXPECT_FALSE(Load(BitmapFile(InfoHeader(4, 16449539, 4, 2, 2), Palette(2, 4), end)).empty());
+  EXPECT_TRUE(Load(BitmapFile(InfoHeader(4, (16 << 20) + 1, 4, 2, 2), Palette(2, 4), end)).empty());
   // A conversion whose result would pass the limit makes none.
   EXPECT_TRUE(ConvertDIBTo24(edge).empty());
   EXPECT_FALSE(ConvertDIBTo24(rle8(16384, 4)).empty());
+}
+
+// The core header's width and height are unsigned 16-bit values: every
+// such picture within the decoded-size limit loads and converts.
+TEST(DIBLoader, WideCoreHeaderPicturesLoad) {
+  auto core = [](uint16_t W, uint16_t H, uint16_t Bits) {
+    std::vector<uint8_t> h;
+    Put32(h, 12);
+    Put16(h, W);
+    Put16(h, H);
+    Put16(h, 1);
+    Put16(h, Bits);
+    return h;
+  };
+  // 1 bit, 40,000 pixels wide (5,000 bytes a row): its last pixel set.
+  std::vector<uint8_t> rows(2 * 5000, 0);
+  rows[5000 + 4999] = 0x01;
+  TQLDIB wide = Load(BitmapFile(core(40000, 2, 1), Palette(2, 3), rows));
+  ASSERT_FALSE(wide.empty());
+  EXPECT_EQ(40000, DIBHeader(wide).Width);
+  TQLDIB wide24 = ConvertDIBTo24(wide);
+  ASSERT_FALSE(wide24.empty());
+  EXPECT_EQ(4, TQLPixelReader(wide24).At(39999, 1).R);  // colour 1
+  EXPECT_EQ(1, TQLPixelReader(wide24).At(39998, 1).R);  // colour 0
+  // 8 bits, 65,535 by 2 and 2 by 65,535.
+  EXPECT_FALSE(Load(BitmapFile(core(65535, 2, 8), Palette(256, 3), std::vector<uint8_t>(2 * 65536))).empty());
+  EXPECT_FALSE(Load(BitmapFile(core(2, 65535, 8), Palette(256, 3), std::vector<uint8_t>(4 * 65535))).empty());
+  // 65,535 a side at 8 bits is 4 GiB decoded: refused.
+  EXPECT_TRUE(Load(BitmapFile(core(65535, 65535, 8), Palette(256, 3), {})).empty());
 }
 
 TEST(DIBLoader, RunLengthDataIsCheckedAndKeptAsStored) {

@@ -14,6 +14,7 @@ if(QL_WINDOWS)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   set(QL_GTEST_MAIN gtest_main)
+  include(${CMAKE_CURRENT_LIST_DIR}/QLRuntimeReplacements.cmake)
 else()
   find_package(GTest REQUIRED)
   set(QL_GTEST_MAIN GTest::gtest_main)
@@ -33,8 +34,15 @@ function(ql_target_defaults target)
     target_compile_options(${target} PRIVATE -flto -ffat-lto-objects)
     # Function-local statics are set up without a lock: the program has one
     # user-interface thread, and the archive's decoder threads reach no
-    # function-local static (keep it so). Saves the lock's library code.
-    target_compile_options(${target} PRIVATE -fno-threadsafe-statics)
+    # function-local static (keep it so). This saves 512 bytes itself; what
+    # it really does is keep the POSIX thread library out: the runtime's
+    # guard code for such statics calls that library, which then takes over
+    # from the programs' own thread functions (+37,888 bytes). The link
+    # guard (QLRuntimeReplacements.cmake) proves the library stays out, so
+    # the flag goes with the replacements and their guard.
+    if(QL_RUNTIME_REPLACEMENTS)
+      target_compile_options(${target} PRIVATE -fno-threadsafe-statics)
+    endif()
     # No path of the build machine in what ships.
     target_compile_options(${target} PRIVATE -ffile-prefix-map=${PROJECT_SOURCE_DIR}/=
       -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)

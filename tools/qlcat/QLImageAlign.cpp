@@ -1,11 +1,12 @@
 #include "tools/qlcat/QLImageAlign.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
 
 constexpr uint16_t kPe32Magic = 0x10b;
-constexpr uint32_t kFileAlignmentOffset = 36, kChecksumOffset = 64, kDirectoryCountOffset = 92;
+constexpr uint32_t kFileAlignmentOffset = 36, kHeadersSizeOffset = 60, kChecksumOffset = 64, kDirectoryCountOffset = 92;
 constexpr uint32_t kDebugDirectory = 6, kSecurityDirectory = 4, kMaxDirectories = 16;
 constexpr size_t kSectionHeaderSize = 40, kRawSizeOffset = 16, kRawPointerOffset = 20;
 
@@ -20,6 +21,7 @@ struct TImageHeaders {
   size_t Sections = 0;  // the section table's offset
   uint16_t SectionCount = 0;
   uint32_t FileAlignment = 0, DirectoryCount = 0;
+  size_t HeadersEnd = 0;  // the first byte no header may hold
 };
 
 TQLImageAlignResult Refused(std::string Why) {
@@ -41,6 +43,8 @@ bool ReadHeaders(const std::vector<uint8_t>& B, TImageHeaders& H, std::string& E
     return Error = "the program's headers are cut short", false;
   if (Read16(B, H.Optional) != kPe32Magic) return Error = "not a 32-bit Windows program", false;
   H.FileAlignment = Read32(B, H.Optional + kFileAlignmentOffset);
+  H.HeadersEnd = std::max<size_t>(H.Sections + size_t(H.SectionCount) * kSectionHeaderSize,
+                                  Read32(B, H.Optional + kHeadersSizeOffset));
   H.DirectoryCount = Read32(B, H.Optional + kDirectoryCountOffset);
   if (H.DirectoryCount > kMaxDirectories || optionalSize < kDirectoryCountOffset + 4 + H.DirectoryCount * 8)
     return Error = "the program's headers are cut short", false;
@@ -86,7 +90,12 @@ TQLImageAlignResult AlignResourceSection(std::vector<uint8_t>& Image, uint32_t A
     if (std::memcmp(&Image[s], ".rsrc\0\0\0", 8) == 0) resource = i;
   }
   if (resource < 0) return Refused("the program has no resource section");
+  TQLImageAlignResult result;
+  result.Ok = true;
+  // An empty resource section has no data in the file to move.
+  if (Read32(Image, SectionHeader(h, resource) + kRawSizeOffset) == 0) return result;
   const uint32_t start = Read32(Image, SectionHeader(h, resource) + kRawPointerOffset);
+  if (start < h.HeadersEnd) return Refused("the program's resource section starts inside its headers");
   for (int i = 0; i < h.SectionCount; ++i) {
     const size_t s = SectionHeader(h, i);
     const uint32_t raw = Read32(Image, s + kRawPointerOffset), size = Read32(Image, s + kRawSizeOffset);
@@ -94,8 +103,6 @@ TQLImageAlignResult AlignResourceSection(std::vector<uint8_t>& Image, uint32_t A
   }
   const uint32_t padding = (Alignment - start % Alignment) % Alignment;
   if (padding % h.FileAlignment != 0) return Refused("the program's file alignment does not divide the page size");
-  TQLImageAlignResult result;
-  result.Ok = true;
   result.Padding = padding;
   if (padding == 0) return result;
   for (int i = 0; i < h.SectionCount; ++i) {

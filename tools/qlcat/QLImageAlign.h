@@ -15,9 +15,10 @@ struct TQLImageAlignResult {
 };
 
 // Aligns the resource section's file data of Image to Alignment (a power of
-// two) and writes the image's checksum again. An image already aligned is
-// left as it is. A signed image, one with debugging data, or anything that
-// is not a sound image is refused untouched.
+// two) and writes the image's checksum again. An image already aligned, or
+// whose resource section is empty, is left as it is. A signed image, one
+// with debugging data, one whose resource data start inside its headers, or
+// anything that is not a sound image is refused untouched.
 TQLImageAlignResult AlignResourceSection(std::vector<uint8_t>& Image, uint32_t Alignment = 4096);
 
 // The checksum the image's header carries: 16-bit sums of the whole file

@@ -106,12 +106,26 @@ TEST(QLImageAlign, RefusesWhatItCannotMoveSafelyAndLeavesItAsItWas) {
   std::vector<uint8_t> cut = Program();
   cut.resize(kSections + 40);
   cases.emplace_back("cut short", cut);
+  cases.emplace_back("inside its headers", Program({{".rsrc", 0x20, 0x10, 0}, {".text", 0x400, 0x200, 1}}));
   for (auto& [why, image] : cases) {
     const std::vector<uint8_t> before = image;
     const TQLImageAlignResult r = AlignResourceSection(image);
     EXPECT_FALSE(r.Ok) << why;
     EXPECT_NE(std::string::npos, r.Error.find(why)) << r.Error;
     EXPECT_EQ(before, image) << why;
+  }
+}
+
+// An empty resource section has nothing in the file to move, wherever its
+// file offset points, inside the file or beyond its end.
+TEST(QLImageAlign, AnEmptyResourceSectionIsLeftAsItIs) {
+  for (uint32_t raw : {0x600u, 0xc00u, 0x10000u}) {
+    std::vector<uint8_t> image = Program({{".text", 0x400, 0x200, 1}, {".rsrc", raw, 0, 2}, {".reloc", 0x600, 0x200, 3}});
+    const std::vector<uint8_t> before = image;
+    const TQLImageAlignResult r = AlignResourceSection(image);
+    EXPECT_TRUE(r.Ok) << r.Error;
+    EXPECT_EQ(0u, r.Padding);
+    EXPECT_EQ(before, image);
   }
 }
 

@@ -16,10 +16,23 @@ const TQLRequiredFile RequiredProductFiles[4] = {
 
 namespace {
 
+// A Windows-1252 letter in upper case, as Windows compares names: a to z,
+// the accented small letters (not the division sign), and the four small
+// letters whose capitals stand elsewhere in the code page.
+uint8_t UpperAnsi(uint8_t C) {
+  if ((C >= 'a' && C <= 'z') || (C >= 0xE0 && C <= 0xFE && C != 0xF7)) return uint8_t(C - 0x20);
+  switch (C) {
+    case 0x9A: return 0x8A;  // s caron
+    case 0x9C: return 0x8C;  // oe
+    case 0x9E: return 0x8E;  // z caron
+    case 0xFF: return 0x9F;  // y diaeresis
+    default: return C;
+  }
+}
+
 // Windows compares names without regard to the case of letters.
 std::string FoldedName(std::string Name) {
-  for (char& c : Name)
-    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+  for (char& c : Name) c = char(UpperAnsi(uint8_t(c)));
   return Name;
 }
 

@@ -57,7 +57,7 @@ TEST_F(ProductFolderCheck, EachMissingRequiredFileHasItsLine) {
 
 TEST_F(ProductFolderCheck, NamesTheInstallerOrWindowsWouldRefuse) {
   const std::string refused = ": a name the installer refuses (a colon, \"..\" or a device name such as CON or COM1)";
-  for (const std::string name : {"a:b.txt", "CON", "Data/com1.log", "nul.txt"}) {
+  for (const std::string name : {"a:b.txt", "CON", "Data/com1.log", "nul.txt", "LPT\xC2\xB3.txt"}) {
     SCOPED_TRACE(name);
     SetUp();
     WriteTextFile(Dir / ("product/" + name), "x");
@@ -68,7 +68,12 @@ TEST_F(ProductFolderCheck, NamesTheInstallerOrWindowsWouldRefuse) {
   WriteTextFile(Dir / "product/what?.txt", "x");
   WriteTextFile(Dir / "product/Data/trailing.", "x");
   WriteTextFile(Dir / "product/readme.txt", "x");
+  WriteTextFile(Dir / "product/CAF\xC3\x89.txt", "x");  // a case twin beyond ASCII
+  WriteTextFile(Dir / "product/caf\xC3\xA9.txt", "x");
+  WriteTextFile(Dir / "product/\xC5\x93uvre \xC3\xB7.txt", "x");  // oe; the division sign is no letter
+  WriteTextFile(Dir / "product/\xC5\x92UVRE \xC3\x97.txt", "x");  // OE; the multiplication sign
   EXPECT_EQ("qlcat: Data/trailing.: a name ending in a blank or a dot, which Windows drops\n"
+            "qlcat: caf\xC3\xA9.txt: the same name for Windows as CAF\xC3\x89.txt\n"
             "qlcat: readme.txt: the same name for Windows as README.TXT\n"
             "qlcat: what?.txt: a character Windows does not allow in file names\n"
             "qlcat: \xCE\xB1.txt: a character outside the ANSI code page (Windows-1252)\n",
