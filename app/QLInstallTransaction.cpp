@@ -3,8 +3,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "plugin/UPluginSetup.h"
 #include "records/QLInstallRegistory.h"
@@ -21,11 +19,6 @@ std::string ParentOf(const std::string& Path) {
 }
 
 bool IsDriveRoot(const std::string& Folder) { return Folder.size() <= 3 && Folder.find(':') == 1; }
-
-std::vector<uint8_t> FileBytes(const std::string& Path) {
-  std::ifstream in(Path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 TQLJournalEntry Entry(TQLJournalKind Kind, const std::string& Path, bool Ours) {
   TQLJournalEntry entry;
@@ -154,9 +147,7 @@ void TQLInstallTransaction::AddEntry(const TQLJournalEntry& Entry) { FJournal.Ad
 void TQLInstallTransaction::KeepShortCuts(const std::vector<std::string>& Names) {
   for (const std::string& name : Names)
     for (const std::string& file : ShortCutFilesOf(name)) {
-      TQLJournalEntry entry = Entry(TQLJournalKind::FileSaved, file, FEarlier.Exists());
-      entry.Data = FileBytes(file);
-      AddEntry(entry);
+      AddEntry(SavedFileEntry(file, FEarlier.Exists()));
       SetupLog("shortcut kept: " + file);
     }
 }
@@ -179,7 +170,10 @@ void TQLInstallTransaction::KeepFileTypes(const TQLRegistExt* Table, int Count) 
     }
     if (kept.insert(row.ProgID).second) {
       const TQLKeyTree tree = ReadKeyTree(HKEY_CLASSES_ROOT, row.ProgID, false);
-      const std::vector<std::string>& roots = FEarlier.Folders();
+      // What this product writes for an installation folder on record, or
+      // for this one (left by an installation whose records are gone).
+      std::vector<std::string> roots = FEarlier.Folders();
+      roots.push_back(FAppPath);
       const bool ours = std::any_of(roots.begin(), roots.end(), [&](const std::string& root) {
         return KeyTreeHolds(tree, FileTypeClassTree(row, root));
       });

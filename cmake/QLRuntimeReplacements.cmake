@@ -19,7 +19,12 @@ execute_process(COMMAND ${CMAKE_CXX_COMPILER} -E -P ${CMAKE_BINARY_DIR}/ql-libst
   OUTPUT_VARIABLE ql_release_line ERROR_QUIET)
 string(REGEX MATCH "QL_RELEASE ([0-9]+)" ql_release_line "${ql_release_line}")
 set(QL_COMPILER_RELEASE "${CMAKE_CXX_COMPILER_ID} ${CMAKE_CXX_COMPILER_VERSION} libstdc++ ${CMAKE_MATCH_1}")
-if(QL_COMPILER_RELEASE STREQUAL QL_REPLACEMENTS_RELEASE)
+if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
+  # The 64-bit test build (cmake/mingw-x86_64.cmake): the replacements
+  # stand in for the 32-bit runtime's internals only.
+  set(QL_RUNTIME_REPLACEMENTS OFF)
+  message(STATUS "Runtime replacements: off (a 64-bit build)")
+elseif(QL_COMPILER_RELEASE STREQUAL QL_REPLACEMENTS_RELEASE)
   set(QL_RUNTIME_REPLACEMENTS ON)
   message(STATUS "Runtime replacements: on (${QL_COMPILER_RELEASE})")
 else()

@@ -99,6 +99,22 @@ std::vector<TKeptValue> KeptList(TQLRegistry& Info) {
 
 std::string KeptFilesFolder(const std::string& AppPath) { return AppPath + "\\UNINST\\KEPT"; }
 
+TQLJournalEntry SavedFileEntry(const std::string& Path, bool Ours) {
+  TQLJournalEntry entry;
+  entry.Kind = TQLJournalKind::FileSaved;
+  entry.Path = Path;
+  entry.Ours = Ours;
+  TQLFileHandle file(CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER size{};
+  if (!file || !GetFileSizeEx(file.Get(), &size) || size.QuadPart > 16 * 1024 * 1024) return entry;
+  entry.Data.resize(size_t(size.QuadPart));
+  DWORD read = 0;
+  if (!ReadFile(file.Get(), entry.Data.data(), DWORD(entry.Data.size()), &read, nullptr)) read = 0;
+  entry.Data.resize(read);
+  return entry;
+}
+
 HKEY KeptKeyRoot(const std::string& Root) {
   if (Root == "HKLM") return HKEY_LOCAL_MACHINE;
   if (Root == "HKCU") return HKEY_CURRENT_USER;

@@ -24,6 +24,9 @@ HKEY KeptKeyRoot(const std::string& Root);
 // there is no such key); ValuesOnly leaves the subkeys out.
 TQLKeyTree ReadKeyTree(HKEY Root, const std::string& Key, bool ValuesOnly);
 
+// A small file (a shortcut) kept as its bytes, to be written back by PutBack.
+TQLJournalEntry SavedFileEntry(const std::string& Path, bool Ours);
+
 // Makes a kept thing as it was: a moved file moved back to its place (over
 // what is there only when ReplaceExisting), a saved file written back, a
 // key or its values written back as kept (a key that did not exist

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "shell/QLPathRules.h"
 #include "shell/QLPlatform.h"
 #include "shell/QLRegistry.h"
 #include "shell/QLWidePath.h"
@@ -202,7 +203,10 @@ std::string GetSpecialFolderPath(int Csidl) {
   if (FAILED(result) || !list) return std::string();
   wchar_t path[MAX_PATH] = {};
   if (!SHGetPathFromIDListW(list.Get(), path)) return std::string();
-  return StorablePathOf(TQLWideText(path));
+  // Some shells give a folder with a separator at its end: the callers
+  // join names to it with one.
+  const std::string folder = StorablePathOf(TQLWideText(path));
+  return folder.size() > 3 ? WithoutTrailingSeparators(folder) : folder;
 }
 
 namespace {
