@@ -202,7 +202,7 @@ void AddFiles(const std::string& Folder, TMachineState& State) {
   if (!find) return;
   do {
     const std::string name = entry.cFileName, path = Folder + "\\" + name;
-    if (name == "." || name == "..") continue;
+    if (name == "." || name == ".." || (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
     if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       State["folder " + path] = "";
       AddFiles(path, State);

@@ -66,12 +66,11 @@ ql_wine_start() {
   mkdir -p "$WINEPREFIX"
   wineserver -p
   wineboot -i >/dev/null 2>&1
-  # The profile folders (Desktop, Documents...) link to the Unix home by
-  # default; plain folders keep what tests write inside the prefix.
+  # The profile folders (Desktop, Documents, Templates...) link to the Unix
+  # home by default; plain folders keep what tests write, and what they
+  # read, inside the prefix.
   local link
-  for link in "$WINEPREFIX"/drive_c/users/*/*; do
-    if [ -L "$link" ]; then rm -f "$link" && mkdir -p "$link"; fi
-  done
+  find "$WINEPREFIX/drive_c/users" -type l | while read -r link; do rm -f "$link" && mkdir -p "$link"; done
   # Wine draws the windows' frames itself: the virtual display has no window
   # manager, so captions show in screenshots and hiding a window never waits
   # for a manager's answer.
