@@ -75,7 +75,8 @@ void PutBackWhatWasKept(const std::vector<TQLJournalEntry>& Entries) {
       case TQLJournalKind::FileKept:
       case TQLJournalKind::FileSaved:
       case TQLJournalKind::KeyKept:
-      case TQLJournalKind::ValuesKept: Undo(it->Path, [&] { return PutBack(*it, true); }); break;
+      case TQLJournalKind::ValuesKept:
+      case TQLJournalKind::KeyMade: Undo(it->Path, [&] { return PutBack(*it, true); }); break;
       default: break;
     }
   }
@@ -117,6 +118,7 @@ void FinishRun(const TQLRunJournal& Journal) {
       case TQLJournalKind::FileSaved:
       case TQLJournalKind::KeyKept:
       case TQLJournalKind::ValuesKept:
+      case TQLJournalKind::KeyMade:
         if (entry.Ours)
           DropKept(entry);
         else
@@ -183,6 +185,14 @@ void TQLInstallTransaction::KeepFileTypes(const TQLRegistExt* Table, int Count) 
 }
 
 void TQLInstallTransaction::KeepKey(const std::string& Root, const std::string& Key, bool ForTheUninstall) {
+  // The keys above it that are not there yet are made with it: they go again
+  // when nothing is left in them.
+  TQLRegistry registry(KeptKeyRoot(Root));
+  std::vector<std::string> missing;
+  for (std::string above = ParentOf(Key); !above.empty() && !registry.KeyExists(above); above = ParentOf(above))
+    missing.push_back(above);
+  for (auto it = missing.rbegin(); it != missing.rend(); ++it)
+    if (FMadeKeys.insert(KeptKeyPath(Root, *it)).second) AddEntry(Entry(TQLJournalKind::KeyMade, KeptKeyPath(Root, *it), false));
   const TQLKeyTree tree = ReadKeyTree(KeptKeyRoot(Root), Key, false);
   AddEntry(KeyEntry(TQLJournalKind::KeyKept, Root, Key, tree, FEarlier.Exists() || !ForTheUninstall));
 }

@@ -84,6 +84,7 @@ private:
   std::map<std::string, TQLInstallItem> FEarlierFiles;  // comparable path -> latest earlier record
   std::set<std::string> FFolders;                      // folders known to exist
   std::set<std::string> FLeftovers;                    // comparable paths an uninstall left
+  std::set<std::string> FMadeKeys;                     // keys made to hold the kept ones
   uint32_t FKeptFiles = 0;
   std::string FDiskError;
 };

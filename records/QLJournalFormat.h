@@ -27,6 +27,7 @@ enum class TQLJournalKind : uint8_t {
   ValuesKept = 5,     // Path: root and key; Data: its values as they were, subkeys aside
   ReplaceQueued = 6,  // Path: a file in use, replaced at the next start by Backup
   FileMade = 7,       // Path: a file the run creates outside the item list (the uninstaller)
+  KeyMade = 8,        // Path: root and key; a key the run created to hold another, removed when empty
 };
 
 struct TQLJournalEntry {

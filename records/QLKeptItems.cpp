@@ -55,6 +55,18 @@ bool PutKeyBack(const TQLJournalEntry& Entry) {
   return true;
 }
 
+// A key made only to hold others goes when nothing is left in it.
+bool RemoveKeyIfEmpty(const TQLJournalEntry& Entry) {
+  const auto place = SplitKeptKeyPath(Entry.Path);
+  if (!place || !KeptKeyRoot(place->first)) return false;
+  TQLRegistry registry(KeptKeyRoot(place->first));
+  if (!registry.OpenKeyReadOnly(place->second)) return true;
+  const bool empty = registry.GetKeyNames().empty() && registry.GetValueNames().empty();
+  registry.CloseKey();
+  if (empty) registry.DeleteKey(place->second);
+  return true;
+}
+
 bool PutFileBack(const TQLJournalEntry& Entry, bool ReplaceExisting) {
   if (!FileExists(Entry.Backup)) return true;  // never moved, or back already
   if (FileExists(Entry.Path)) {
@@ -133,6 +145,7 @@ bool PutBack(const TQLJournalEntry& Entry, bool ReplaceExisting) {
     case TQLJournalKind::FileSaved: return WriteSavedFile(Entry, ReplaceExisting);
     case TQLJournalKind::KeyKept:
     case TQLJournalKind::ValuesKept: return PutKeyBack(Entry);
+    case TQLJournalKind::KeyMade: return RemoveKeyIfEmpty(Entry);
     default: return true;
   }
 }

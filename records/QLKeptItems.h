@@ -30,7 +30,7 @@ TQLJournalEntry SavedFileEntry(const std::string& Path, bool Ours);
 // Makes a kept thing as it was: a moved file moved back to its place (over
 // what is there only when ReplaceExisting), a saved file written back, a
 // key or its values written back as kept (a key that did not exist
-// removed). True when it is back, or when there was nothing to put back (a
+// removed), a key made to hold others removed when empty. True when it is back, or when there was nothing to put back (a
 // file that was never moved).
 bool PutBack(const TQLJournalEntry& Entry, bool ReplaceExisting);
 
