@@ -14,6 +14,15 @@ build_win=${QL_BUILD_WIN_DIR:-$root/build-win}
 bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/build.sh" "$@"
 
+# A machine that runs no 32-bit program shows the 64-bit build of the same
+# code (see scripts/machine.sh).
+source "$root/scripts/machine.sh"
+if ! ql_runs_32bit_programs; then
+  echo "== this machine runs no 32-bit program: the demo shows the 64-bit build"
+  build_win=${QL_BUILD_WIN64_DIR:-$root/build-win64}
+  export QL_BUILD_WIN_DIR=$build_win
+fi
+
 setup="$build_win/app/prismora-setup.exe"
 shots="$build_win/screenshots/demo"
 driver="$build_win/tools/demodriver/demodriver.exe"
