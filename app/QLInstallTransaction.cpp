@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "plugin/UPluginSetup.h"
+#include "records/QLDeferredFileOps.h"
 #include "records/QLInstallRegistory.h"
 #include "records/QLKeptItems.h"
 #include "shell/QLFileUtils.h"
@@ -88,6 +89,14 @@ void RemoveFoldersOfTheRun(const std::vector<TQLJournalEntry>& Entries) {
       SetupLog("folder removed: " + it->Path);
 }
 
+// What an uninstall had left to go at the next start goes then again, in
+// the order it was queued.
+void QueueWithdrawnDeletesAgain(const std::vector<TQLJournalEntry>& Entries) {
+  for (const TQLJournalEntry& entry : Entries)
+    if (entry.Kind == TQLJournalKind::DeleteWithdrawn && (FileExists(entry.Path) || DirectoryExists(entry.Path)))
+      DeleteFileAtReboot(entry.Path);
+}
+
 bool RollBackRun(const TQLRunJournal& Journal) {
   const TQLJournalRun& run = Journal.Run();
   const std::vector<TQLJournalEntry> entries = Journal.Entries();
@@ -97,6 +106,7 @@ bool RollBackRun(const TQLRunJournal& Journal) {
   RemoveFilesOfTheRun(run, entries);
   PutBackWhatWasKept(entries);
   RemoveFoldersOfTheRun(entries);
+  QueueWithdrawnDeletesAgain(entries);
   if (run.EarlierInstalled) {
     TQLRunJournal::Remove();
     SetupLog("rollback: the earlier installation is as it was");
@@ -195,6 +205,13 @@ void TQLInstallTransaction::KeepKey(const std::string& Root, const std::string& 
     if (FMadeKeys.insert(KeptKeyPath(Root, *it)).second) AddEntry(Entry(TQLJournalKind::KeyMade, KeptKeyPath(Root, *it), false));
   const TQLKeyTree tree = ReadKeyTree(KeptKeyRoot(Root), Key, false);
   AddEntry(KeyEntry(TQLJournalKind::KeyKept, Root, Key, tree, FEarlier.Exists() || !ForTheUninstall));
+}
+
+void TQLInstallTransaction::NoteLeftovers(const std::vector<std::string>& Paths) {
+  for (const std::string& path : Paths) {
+    FLeftovers.insert(path);
+    AddEntry(Entry(TQLJournalKind::DeleteWithdrawn, path, true));
+  }
 }
 
 void TQLInstallTransaction::WillCreate(const std::string& Path) {

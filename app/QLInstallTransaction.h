@@ -45,7 +45,8 @@ public:
   void KeepKey(const std::string& Root, const std::string& Key, bool ForTheUninstall);
   // Paths (ComparablePathOf form) whose delete at the next start the run
   // withdrew: what an uninstall left is the product's own.
-  void NoteLeftovers(const std::vector<std::string>& Paths) { FLeftovers.insert(Paths.begin(), Paths.end()); }
+  // An undone run queues their deletes again.
+  void NoteLeftovers(const std::vector<std::string>& Paths);
   // A file the run writes where nothing of its kind was.
   void WillCreate(const std::string& Path);
   // A file at Path, moved aside; Ours when it is an earlier installation's.

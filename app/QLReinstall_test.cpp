@@ -22,6 +22,8 @@ void ExpectNothingInstalled(const std::string& Folder) {
 // A record that cannot be written stops the copying run with the registry's
 // own message; the program ends as failed, and what it wrote is undone.
 TEST_F(InstallAndUninstall, RecordThatCannotBeWrittenFailsTheRun) {
+  DeleteTree(Folder);  // what earlier tests left for the next start
+  ClearPendingOperations();
   {
     TQLRegistry r(HKEY_LOCAL_MACHINE);
     ASSERT_TRUE(r.OpenKey(kInfoKey, true));

@@ -149,6 +149,10 @@ void WriteDefault(const std::string& Key, const std::string& Value) {
 // file type, are back as they were after the uninstall; the product's own
 // types are gone.
 TEST_F(Transactions, AnotherProductsFileTypeIsPutBack) {
+  // A machine with no file type of this product (earlier tests' folders,
+  // removed without an uninstall, may have left theirs).
+  for (const char* key : {".LTL", ".LTO", ".PQR", ".PQO", "PrismoraSERuntimeFile", "PrismoraCabinetFile"})
+    TQLRegistry(HKEY_CLASSES_ROOT).DeleteKey(key);
   WriteDefault(".LTR", "OtherViewer.Document");
   WriteDefault("OtherViewer.Document\\shell\\open\\command", "\"C:\\Other\\viewer.exe\" \"%1\"");
   WriteDefault("LUMI_TRACE_SE_RUNTIME_FILE\\shell\\open\\command", "\"C:\\Lumi\\player.exe\" \"%1\"");

@@ -156,7 +156,7 @@ std::optional<TQLJournalEntry> DecodeJournalEntry(const std::vector<uint8_t>& By
   entry.Backup = r.Text();
   entry.Data = r.Bytes();
   if (!r.Ok() || !r.AtEnd() || kind < uint8_t(TQLJournalKind::FolderMade) ||
-      kind > uint8_t(TQLJournalKind::KeyMade) || entry.Path.empty())
+      kind > uint8_t(TQLJournalKind::DeleteWithdrawn) || entry.Path.empty())
     return std::nullopt;
   entry.Kind = TQLJournalKind(kind);
   return entry;

@@ -28,6 +28,7 @@ enum class TQLJournalKind : uint8_t {
   ReplaceQueued = 6,  // Path: a file in use, replaced at the next start by Backup
   FileMade = 7,       // Path: a file the run creates outside the item list (the uninstaller)
   KeyMade = 8,        // Path: root and key; a key the run created to hold another, removed when empty
+  DeleteWithdrawn = 9,  // Path: a file or folder whose delete at the next start the run withdrew
 };
 
 struct TQLJournalEntry {

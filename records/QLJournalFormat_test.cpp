@@ -58,7 +58,7 @@ TEST(JournalFormat, DamagedBytesAreRefused) {
   std::vector<uint8_t> longer = bytes;
   longer.push_back(0);
   EXPECT_FALSE(DecodeJournalEntry(longer));
-  for (uint8_t kind : {uint8_t(0), uint8_t(9), uint8_t(255)}) {
+  for (uint8_t kind : {uint8_t(0), uint8_t(10), uint8_t(255)}) {
     bytes[0] = kind;
     EXPECT_FALSE(DecodeJournalEntry(bytes)) << int(kind);
   }
