@@ -9,17 +9,17 @@
 #include "records/QLInstallRegistory.h"
 #include "records/QLKeptItems.h"
 #include "shell/QLFileUtils.h"
+#include "shell/QLPathRules.h"
 #include "shell/QLSetupLog.h"
 #include "shell/QLShortCut.h"
 
 namespace {
 
-std::string ParentOf(const std::string& Path) {
-  const size_t slash = Path.rfind('\\');
-  return slash == std::string::npos ? std::string() : Path.substr(0, slash);
+// The key holding Key ("A\\B" holds "A\\B\\C"); empty for a key below the root.
+std::string ParentKey(const std::string& Key) {
+  const size_t slash = Key.rfind('\\');
+  return slash == std::string::npos ? std::string() : Key.substr(0, slash);
 }
-
-bool IsDriveRoot(const std::string& Folder) { return Folder.size() <= 3 && Folder.find(':') == 1; }
 
 TQLJournalEntry Entry(TQLJournalKind Kind, const std::string& Path, bool Ours) {
   TQLJournalEntry entry;
@@ -199,7 +199,7 @@ void TQLInstallTransaction::KeepKey(const std::string& Root, const std::string& 
   // when nothing is left in them.
   TQLRegistry registry(KeptKeyRoot(Root));
   std::vector<std::string> missing;
-  for (std::string above = ParentOf(Key); !above.empty() && !registry.KeyExists(above); above = ParentOf(above))
+  for (std::string above = ParentKey(Key); !above.empty() && !registry.KeyExists(above); above = ParentKey(above))
     missing.push_back(above);
   for (auto it = missing.rbegin(); it != missing.rend(); ++it)
     if (FMadeKeys.insert(KeptKeyPath(Root, *it)).second) AddEntry(Entry(TQLJournalKind::KeyMade, KeptKeyPath(Root, *it), false));
@@ -215,7 +215,7 @@ void TQLInstallTransaction::NoteLeftovers(const std::vector<std::string>& Paths)
 }
 
 void TQLInstallTransaction::WillCreate(const std::string& Path) {
-  MakeFolders(ParentOf(Path));
+  MakeFolders(ParentFolder(Path));
   AddEntry(Entry(TQLJournalKind::FileMade, Path, true));
 }
 
@@ -258,16 +258,14 @@ void TQLInstallTransaction::MakeFolders(const std::string& Path) {
 }
 
 void TQLInstallTransaction::MakeFoldersOf(const std::string& Path) {
-  std::string Folder = Path;
-  while (Folder.size() > 1 && Folder.back() == '\\' && !IsDriveRoot(Folder)) Folder.pop_back();
-  if (Folder.empty() || FFolders.count(Folder)) return;
-  if (!DirectoryExists(Folder)) {
-    const std::string parent = ParentOf(Folder);
-    if (!parent.empty() && !IsDriveRoot(Folder)) MakeFoldersOf(parent);
-    AddEntry(Entry(TQLJournalKind::FolderMade, Folder, true));
-    CreateDirectoryA(Folder.c_str(), nullptr);
+  const std::string folder = WithoutTrailingSeparators(Path);
+  if (IsDriveOrShareRoot(folder) || FFolders.count(folder)) return;
+  if (!DirectoryExists(folder)) {
+    MakeFoldersOf(ParentFolder(folder));
+    AddEntry(Entry(TQLJournalKind::FolderMade, folder, true));
+    CreateDirectoryA(folder.c_str(), nullptr);
   }
-  FFolders.insert(Folder);
+  FFolders.insert(folder);
 }
 
 void TQLInstallTransaction::WillWrite(const std::string& Target, int32_t Size, TDateTime Date) {

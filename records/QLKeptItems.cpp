@@ -6,6 +6,7 @@
 #include "archive/QLNumberText.h"
 #include "records/QLInstallRegistory.h"
 #include "shell/QLFileUtils.h"
+#include "shell/QLPathRules.h"
 #include "shell/QLRegistry.h"
 #include "shell/QLSetupLog.h"
 #include "shell/QLWinHandles.h"
@@ -13,8 +14,6 @@
 namespace {
 
 constexpr char kKeptPrefix[] = "Kept";
-
-std::string ParentOf(const std::string& Path) { return Path.substr(0, Path.rfind('\\')); }
 
 TQLKeyTree ReadTreeBelow(TQLRegistry& Registry, const std::string& Key, bool ValuesOnly) {
   TQLKeyTree tree;
@@ -72,13 +71,13 @@ bool PutFileBack(const TQLJournalEntry& Entry, bool ReplaceExisting) {
   if (FileExists(Entry.Path)) {
     if (!ReplaceExisting || !DeleteFileIfExists(Entry.Path)) return false;
   }
-  ForceDirectories(ParentOf(Entry.Path));
+  ForceDirectories(ParentFolder(Entry.Path));
   return MoveFileExA(Entry.Backup.c_str(), Entry.Path.c_str(), 0) != FALSE;
 }
 
 bool WriteSavedFile(const TQLJournalEntry& Entry, bool ReplaceExisting) {
   if (FileExists(Entry.Path) && (!ReplaceExisting || !DeleteFileIfExists(Entry.Path))) return false;
-  ForceDirectories(ParentOf(Entry.Path));
+  ForceDirectories(ParentFolder(Entry.Path));
   TQLFileHandle file(CreateFileA(Entry.Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                  nullptr));
   DWORD written = 0;
