@@ -122,7 +122,8 @@ bool RollBackRun(const TQLRunJournal& Journal) {
 
 void FinishRun(const TQLRunJournal& Journal) {
   MergeInstallItems(Journal.Run().FirstItem);
-  for (const TQLJournalEntry& entry : Journal.Entries()) {
+  const std::vector<TQLJournalEntry> entries = Journal.Entries();
+  for (const TQLJournalEntry& entry : entries) {
     switch (entry.Kind) {
       case TQLJournalKind::FileKept:
       case TQLJournalKind::FileSaved:
@@ -137,9 +138,10 @@ void FinishRun(const TQLRunJournal& Journal) {
       default: break;
     }
   }
-  for (const TQLJournalEntry& entry : Journal.Entries())
-    if (entry.Kind == TQLJournalKind::FolderMade && entry.Path == KeptFilesFolder(Journal.Run().AppPath))
-      RemoveDirectoryA(entry.Path.c_str());  // nothing kept: no folder
+  // The kept-files folders the run made go when nothing is kept in them.
+  const std::string kept = KeptFilesFolder(Journal.Run().AppPath);
+  for (auto it = entries.rbegin(); it != entries.rend(); ++it)
+    if (it->Kind == TQLJournalKind::FolderMade && IsWithinFolder(kept, it->Path)) RemoveDirectoryA(it->Path.c_str());
   TQLRunJournal::Remove();
 }
 
@@ -149,7 +151,7 @@ TQLInstallTransaction::TQLInstallTransaction(const std::string& AppPath)
     : FAppPath(AppPath),
       FEarlier(TQLEarlierInstallation::Read()),
       FJournal(TQLRunJournal::Start({AppPath, FEarlier.ItemCount(), FEarlier.Exists(), false})) {
-  for (const TQLStoredItem& stored : StoredInstallItems())
+  for (const TQLStoredItem& stored : FEarlier.Items())
     if (stored.Damage.empty() && stored.Index < FEarlier.ItemCount())
       FEarlierFiles[FComparable.Of(stored.Item.Path)] = stored.Item;
 }
@@ -223,15 +225,17 @@ bool TQLInstallTransaction::IsEarlierFile(const std::string& Path) {
   const std::string comparable = FComparable.Of(Path);
   if (FLeftovers.count(comparable)) return true;
   const auto found = FEarlierFiles.find(comparable);
-  return found != FEarlierFiles.end() && FileSizeOf(Path) == found->second.Size &&
-         FileDateTimeOf(Path) == found->second.Time;
+  if (found == FEarlierFiles.end()) return false;
+  // Each earlier file is asked about once, before the run touches it: its
+  // folder's listing, read at the first such question, still describes it.
+  const std::optional<TQLListedFile> file = FEarlierListings.Find(Path);
+  return file && file->Size == found->second.Size && file->Time == found->second.Time;
 }
 
 bool TQLInstallTransaction::KeepFile(const std::string& Path, bool Ours) {
-  const std::string folder = KeptFilesFolder(FAppPath);
-  MakeFolders(folder);
   TQLJournalEntry entry = Entry(TQLJournalKind::FileKept, Path, Ours);
-  entry.Backup = folder + "\\" + KeptFileName(FKeptFiles++);
+  entry.Backup = KeptFilesFolder(FAppPath) + "\\" + KeptFileName(FKeptFiles++);
+  MakeFolders(ParentFolder(entry.Backup));
   if (FileExists(entry.Backup) && !DeleteFileIfExists(entry.Backup)) return false;
   AddEntry(entry);
   if (!MoveFileExA(Path.c_str(), entry.Backup.c_str(), 0)) return false;

@@ -20,6 +20,7 @@
 #include "records/QLItemRecorder.h"
 #include "records/QLReinstallRecords.h"
 #include "records/QLRunJournal.h"
+#include "shell/QLFolderListing.h"
 #include "shell/QLFolderSafety.h"
 #include "shell/QLRegistExt.h"
 
@@ -83,6 +84,7 @@ private:
   TQLItemRecorder FRecorder;
   TQLComparablePaths FComparable;
   std::map<std::string, TQLInstallItem> FEarlierFiles;  // comparable path -> latest earlier record
+  TQLFolderListings FEarlierListings;                    // their folders as the run found them
   std::set<std::string> FFolders;                      // folders known to exist
   std::set<std::string> FLeftovers;                    // comparable paths an uninstall left
   std::set<std::string> FMadeKeys;                     // keys made to hold the kept ones

@@ -118,6 +118,7 @@ TEST_F(InstallAndUninstall, IgnoredFileKeepsItsEarlierRecord) {
     EXPECT_EQ(0, setup.WaitExit(120000));
   }
   EXPECT_EQ(12, RecordedItems());
+  EXPECT_FALSE(PathExists(Folder + "\\UNINST\\KEPT"));  // the earlier files kept aside, then dropped
   std::string closing;
   Uninstall("OK", &closing);  // no question: the read-me is the one recorded
   EXPECT_FALSE(PathExists(Folder + "\\README.TXT"));

@@ -102,8 +102,9 @@ int RunUninstallSequence() {
   const std::string program = ProgramPath();
   RemoveBrowserPlugins(ControlFolder(roots, program));
   for (const TQLShortCutFile& row : ShortCutTable) DeleteShortCutFile(AllUsersShortCut(row));
-  const TQLUninstallOutcome outcome = InstallRegistory().Uninstall(RegistExtTable, RegistExtCount);
-  const TQLUninstallerOutcome uninstallers = RemoveUninstallers(roots, program, TQLFolderSafety());
+  const TQLFolderSafety safety;
+  const TQLUninstallOutcome outcome = InstallRegistory().Uninstall(RegistExtTable, RegistExtCount, safety);
+  const TQLUninstallerOutcome uninstallers = RemoveUninstallers(roots, program, safety);
   const bool leftForRestart = outcome.LeftForRestart() || uninstallers.OthersQueued || uninstallers.OwnFileQueued;
   ShowClosingMessage(outcome, leftForRestart);
   return ExitStatusOf(outcome, uninstallers.OthersQueued);

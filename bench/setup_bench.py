@@ -3,9 +3,13 @@
 and prints its table. For each product, every round runs in turn: our setup
 unattended (/u) and silent (/S), the NSIS installer (/S), qlcat.exe extract
 of our archive, and our /u with /LOG; after each silent install its quiet
-uninstall is timed too (ours, and NSIS's deleting the folder recursively) (for the phases only: the log writes
-through to disk line by line, so its run is not timed with the others).
-Between runs each installation is removed again, untimed.
+uninstall is timed too (ours, and NSIS's deleting the folder recursively),
+and after our unattended install the same setup again over it, a reinstall.
+The logged run is for the phases only: the log writes through to disk line
+by line, so its run is not timed with the others. With BENCH_BASELINE_BUILD,
+another revision's setup for the large payload runs unattended beside ours.
+Between runs each installation is removed again, untimed. Where
+QL_BENCH_WIN64 is set, the programs are 64-bit ones, NSIS's too.
 Usage: bench/setup_bench.py ROOT BUILD BUILD_WIN LARGE_BUILD_WIN OUT STUB_REPORT"""
 import filecmp
 import os
@@ -20,12 +24,22 @@ import time
 root, build, build_win, large_win, out, stub_report = sys.argv[1:7]
 RUNS = int(os.environ.get("BENCH_RUNS", "3"))
 prefix = os.environ["WINEPREFIX"]
-program_files = os.path.join(prefix, "drive_c", "Program Files (x86)")
+WIN64 = bool(os.environ.get("QL_BENCH_WIN64"))
+BASELINE = os.environ.get("BENCH_BASELINE_BUILD")
+# Where a 32-bit program's program-files folder is on 64-bit Windows, and a
+# 64-bit program's.
+PROGRAM_FILES = "Program Files" if WIN64 else "Program Files (x86)"
+program_files = os.path.join(prefix, "drive_c", PROGRAM_FILES)
 ours_folder = os.path.join(program_files, "Prismora 1.0 SE")
 nsis_folder = os.path.join(program_files, "Prismora NSIS")
 floor_folder = os.path.join(prefix, "drive_c", "bench-floor")
 log_folder = tempfile.mkdtemp(prefix="setup-bench-", dir="/dev/shm" if os.path.isdir("/dev/shm") else out)
 qlcat_exe = os.path.join(build_win, "tools", "qlcat.exe")
+# NSIS's uninstaller takes the folder to work in from "_?=" to the end of
+# its command line, which must hold no quotes: so the folder goes as words,
+# which the command line joins with blanks ("_?=" inside quotes is not read,
+# and the uninstaller then removes nothing).
+NSIS_IN_PLACE = ("_?=C:\\%s\\Prismora NSIS" % PROGRAM_FILES).split(" ")
 VERSION = "1.0.5.12"
 UNINSTALL_KEY = r"Software\Microsoft\Windows\CurrentVersion\Uninstall\Prismora NSIS"
 # The setup's file-type table; the NSIS installer writes the same keys under
@@ -39,6 +53,10 @@ FILE_TYPES = [(".LTR", "LUMI_TRACE_SE_RUNTIME_FILE", "Lumi Trace SE Runtime File
 
 def windows_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def files_in(path):
+    return sum(len(fs) for _, _, fs in os.walk(path))
 
 
 def folder_bytes(path):
@@ -67,8 +85,8 @@ def quiet(cmd):
 def nsis_script(name, payload, size_kib):
     nsi = os.path.join(out, name + ".nsi")
     exe = os.path.join(out, name + ".exe")
-    lines = ['Unicode true', 'SetCompressor zlib', 'Name "Prismora SE"', 'OutFile "%s"' % exe,
-             'InstallDir "$PROGRAMFILES\\Prismora NSIS"', 'RequestExecutionLevel admin', '!include FileFunc.nsh',
+    lines = ['Target amd64-unicode' if WIN64 else 'Unicode true', 'SetCompressor zlib', 'Name "Prismora SE"',
+             'OutFile "%s"' % exe, 'InstallDir "%s\\Prismora NSIS"' % ("$PROGRAMFILES64" if WIN64 else "$PROGRAMFILES"), 'RequestExecutionLevel admin', '!include FileFunc.nsh',
              'Section', '  SetShellVarContext all', '  SetOutPath "$INSTDIR"', '  File /r "%s/*.*"' % payload,
              '  CreateDirectory "$INSTDIR\\UNINST"', '  WriteUninstaller "$INSTDIR\\UNINST\\UNINST.EXE"',
              '  ${GetTime} "" "L" $0 $1 $2 $3 $4 $5 $6']
@@ -134,7 +152,7 @@ def phases(log):
     return result, before
 
 
-def product(label, setup, archive, payload):
+def product(label, setup, archive, payload, baseline=None):
     size = folder_bytes(payload)
     nsis = nsis_script("nsis-" + label.split()[0], payload, (size + 1023) // 1024)
     installers = {
@@ -143,13 +161,15 @@ def product(label, setup, archive, payload):
         "NSIS /S": ["wine", nsis, "/S"],
         "qlcat.exe extract": ["wine", qlcat_exe, "extract", windows_path(archive), "C:\\bench-floor", "-j", "2"],
     }
+    if baseline:
+        installers["baseline /u"] = ["wine", baseline, "/u"]
 
     def clear(name):
-        if name.startswith("ours"):
+        if name.startswith("ours") or name.startswith("baseline"):
             quiet(["wine", setup, "/UNINSTALL", "/S"])
             shutil.rmtree(ours_folder, ignore_errors=True)
         elif name.startswith("NSIS"):
-            quiet(["wine", os.path.join(nsis_folder, "UNINST", "UNINST.EXE"), "/S", "_?=C:\\Program Files (x86)\\Prismora NSIS"])
+            quiet(["wine", os.path.join(nsis_folder, "UNINST", "UNINST.EXE"), "/S", *NSIS_IN_PLACE])
             shutil.rmtree(nsis_folder, ignore_errors=True)
         else:
             shutil.rmtree(floor_folder, ignore_errors=True)
@@ -160,9 +180,10 @@ def product(label, setup, archive, payload):
     uninstallers = {
         "ours /S": ["wine", os.path.join(ours_folder, "UNINST", "UNINST.EXE"), "/UNINSTALL", "/S"],
         "NSIS /S": ["wine", os.path.join(nsis_folder, "UNINST", "UNINST.EXE"), "/S",
-                    "_?=C:\\Program Files (x86)\\Prismora NSIS"],
+                    *NSIS_IN_PLACE],
     }
     installed = {}
+    reinstalls = []
     runs = {name: [] for name in installers}
     uninstalls = {name: [] for name in uninstallers}
     logged = []
@@ -171,10 +192,19 @@ def product(label, setup, archive, payload):
     for i in range(RUNS):
         for name, cmd in installers.items():
             runs[name].append(run(cmd))
-            folder = ours_folder if name.startswith("ours") else nsis_folder if name.startswith("NSIS") else floor_folder
+            folder = (nsis_folder if name.startswith("NSIS") else floor_folder if name.startswith("qlcat")
+                      else ours_folder)
             installed[name] = folder_bytes(folder)
+            if name == "ours /u":
+                # The same setup again over the installation it made: every
+                # file is kept aside, then dropped when the run commits.
+                reinstalls.append(run(cmd)[0])
             if name in uninstallers:
                 uninstalls[name].append(run(uninstallers[name])[0])
+                # Only a timed uninstall that removed the installation counts
+                # (ours may leave its own program, queued for the next start).
+                if files_in(folder) > 1:
+                    sys.exit("%s: the uninstall left %d files in %s" % (name, files_in(folder), folder))
             clear(name)
         # The log on a memory file system, so the phases are measured apart
         # from whatever the disk does with it.
@@ -189,7 +219,8 @@ def product(label, setup, archive, payload):
     wall, (parts, inside) = logged[len(logged) // 2]
     return {"label": label, "size": size, "files": sum(len(fs) for _, _, fs in os.walk(payload)),
             "results": result, "phases": parts + [("Wine start and end (outside the log)", int(wall * 1000) - inside)],
-            "logged": wall, "uninstalls": {name: statistics.median(ts) for name, ts in uninstalls.items()}}
+            "logged": wall, "uninstalls": {name: statistics.median(ts) for name, ts in uninstalls.items()},
+            "reinstall": statistics.median(reinstalls)}
 
 
 def pack(payload):
@@ -220,6 +251,8 @@ def print_product(p):
           " installed %.3f x payload" % (r["ours /u"][1] / r["qlcat.exe extract"][1],
                                          r["qlcat.exe extract"][1] / p["size"], p["files"],
                                          r["ours /u"][2] / p["size"]))
+    print("  ours /u again over its own installation (reinstall): %.3f s, %.2f x the first install" % (
+        p["reinstall"], p["reinstall"] / ours))
     u = p["uninstalls"]
     print("  quiet uninstall: ours %.3f s, NSIS (RMDir /r) %.3f s, ours / NSIS %.2f" % (
         u["ours /S"], u["NSIS /S"], u["ours /S"] / u["NSIS /S"]))
@@ -234,7 +267,8 @@ def main():
     cases = [product("demo product", os.path.join(build_win, "app", "prismora-setup.exe"),
                      os.path.join(build_win, "app", "PQSETUP.qlc"), os.path.join(build_win, "demo-payload")),
              product("200 MB payload", os.path.join(large_win, "app", "prismora-setup.exe"),
-                     os.path.join(large_win, "app", "PQSETUP.qlc"), payload)]
+                     os.path.join(large_win, "app", "PQSETUP.qlc"), payload,
+                     os.path.join(BASELINE, "app", "prismora-setup.exe") if BASELINE else None)]
     for case in cases:
         print_product(case)
         print()
@@ -265,11 +299,16 @@ def print_targets(cases, pack_ratio, same):
     rows = [("200 MB: ours /u / NSIS /S", time_of(large, "ours /u") / time_of(large, "NSIS /S"), 0.75),
             ("200 MB: ours /u / floor", time_of(large, "ours /u") / time_of(large, "qlcat.exe extract"), 1.15),
             ("demo: ours /u / NSIS /S", time_of(demo, "ours /u") / time_of(demo, "NSIS /S"), 1.0),
+            ("200 MB: reinstall / first install, ours /u", cases[1]["reinstall"] / time_of(large, "ours /u"), 1.3),
             ("200 MB: quiet uninstall, ours / NSIS",
              cases[1]["uninstalls"]["ours /S"] / cases[1]["uninstalls"]["NSIS /S"], 1.0),
             ("200 MB: bytes written beyond the floor's, / payload",
              1 + (large["ours /u"][1] - large["qlcat.exe extract"][1]) / cases[1]["size"], 1.01),
             ("qlcat pack: -j 1 time / -j 2 time (at least)", pack_ratio, 1.8)]
+    if "baseline /u" in large:
+        floor = time_of(large, "qlcat.exe extract")
+        rows.insert(2, ("200 MB: ours/floor over the baseline's ours/floor",
+                        (time_of(large, "ours /u") / floor) / (time_of(large, "baseline /u") / floor), 1.05))
     print("targets:")
     for name, value, target in rows:
         met = value >= target if "at least" in name else value <= target

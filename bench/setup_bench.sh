@@ -8,13 +8,27 @@
 # installs, ours beside NSIS's; medians, ratios, bytes written, the phases
 # of our unattended install read from its log, the stub sizes and qlcat pack
 # on one and on two threads. BENCH_RUNS sets the rounds (3), BENCH_MB and
-# BENCH_FILES the large payload (200, 2000).
+# BENCH_FILES the large payload (200, 2000); BENCH_BASELINE_BUILD a Windows
+# build of another revision, configured with the same large payload
+# (-DQL_PAYLOAD_DIR=bench/out/setup/payload), whose setup then runs beside
+# ours. On a machine that runs no 32-bit program (scripts/machine.sh) every
+# program runs as built for 64-bit Windows, NSIS's installers too; the sizes
+# are always those of the shipped 32-bit build.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out="$root/bench/out/setup"
 build=${QL_BUILD_DIR:-$root/build}
 build_win=${QL_BUILD_WIN_DIR:-$root/build-win}
 large_win="$out/build-win"
+toolchain="$root/cmake/mingw-i686.cmake"
+run_win=$build_win
+source "$root/scripts/machine.sh"
+if ! ql_runs_32bit_programs; then
+  toolchain="$root/cmake/mingw-x86_64.cmake"
+  run_win=${QL_BUILD_WIN64_DIR:-$root/build-win64}
+  large_win="$out/build-win64"
+  export QL_BENCH_WIN64=1
+fi
 payload="$out/payload"
 mkdir -p "$out"
 
@@ -22,17 +36,17 @@ mkdir -p "$out"
 # own programs beside generated data, so the run meets no missing runtime or
 # control; only the setup and qlcat.exe are built for it.
 bash "$root/scripts/build.sh" >/dev/null
-if [ ! -f "$payload/PQENGINE.EXE" ] || [ "$(cat "$out/payload.size" 2>/dev/null)" != "${BENCH_MB:-200} ${BENCH_FILES:-2000}" ]; then
+if [ ! -f "$payload/PQENGINE.EXE" ] || [ "$(cat "$out/payload.size" 2>/dev/null)" != "${BENCH_MB:-200} ${BENCH_FILES:-2000} $(basename "$toolchain")" ]; then
   rm -rf "$payload"
   python3 "$root/bench/make_payload.py" "$payload" "${BENCH_MB:-200}" "${BENCH_FILES:-2000}"
-  cp "$build_win/tools/demo/PQENGINE.exe" "$payload/PQENGINE.EXE"
-  cp "$build_win/standins/standin_axpqeng.dll" "$payload/AXPQENG.DLL"
-  cp "$build_win/standins/standin_nppqese.dll" "$payload/NPPQESE.DLL"
+  cp "$run_win/tools/demo/PQENGINE.exe" "$payload/PQENGINE.EXE"
+  cp "$run_win/standins/standin_axpqeng.dll" "$payload/AXPQENG.DLL"
+  cp "$run_win/standins/standin_nppqese.dll" "$payload/NPPQESE.DLL"
   cp "$root/tools/demo/README.TXT" "$payload/README.TXT"
-  echo "${BENCH_MB:-200} ${BENCH_FILES:-2000}" > "$out/payload.size"
+  echo "${BENCH_MB:-200} ${BENCH_FILES:-2000} $(basename "$toolchain")" > "$out/payload.size"
 fi
 cmake -S "$root" -B "$large_win" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DQL_HOST_QLCAT="$build/tools/qlcat" \
+  -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DQL_HOST_QLCAT="$build/tools/qlcat" \
   -DQL_PAYLOAD_DIR="$payload" >/dev/null
 cmake --build "$large_win" -j "$(nproc)" --target prismora-setup >/dev/null
 
@@ -42,4 +56,4 @@ QL_NO_BUILD=1 bash "$root/bench/stub_size.sh" > "$stubs"
 export QL_BUILD_WIN_DIR="$out"  # the benchmark's own Wine prefix
 source "$root/scripts/wine-session.sh"
 ql_wine_start
-python3 "$root/bench/setup_bench.py" "$root" "$build" "$build_win" "$large_win" "$out" "$stubs"
+python3 "$root/bench/setup_bench.py" "$root" "$build" "$run_win" "$large_win" "$out" "$stubs"

@@ -175,7 +175,7 @@ std::vector<std::string> TQLInstallRegistory::InstallRoots() {
   return roots;
 }
 
-TQLUninstallOutcome TQLInstallRegistory::UninstallItems() {
+TQLUninstallOutcome TQLInstallRegistory::UninstallItems(const TQLFolderSafety& Safety) {
   TQLUninstallOutcome outcome;
   TQLRegistry registry(HKEY_LOCAL_MACHINE);
   if (!registry.OpenKeyReadOnly(kUninstallInfoKey)) return outcome;
@@ -206,17 +206,18 @@ TQLUninstallOutcome TQLInstallRegistory::UninstallItems() {
   // What the installation kept aside goes back to its place, now that the
   // product's own files are gone, and keeps its folder.
   for (const std::string& kept : RestoreKeptForLifetime(InstallRoots())) outcome.Stuck.push_back(kept);
-  removal.RemoveFolders(TQLFolderSafety());
+  removal.RemoveFolders(Safety);
   ClearItemList(items);
   outcome.Add(removal.Outcome());
   return outcome;
 }
 
-TQLUninstallOutcome TQLInstallRegistory::Uninstall(const TQLRegistExt* FileTypes, int Count) {
+TQLUninstallOutcome TQLInstallRegistory::Uninstall(const TQLRegistExt* FileTypes, int Count,
+                                                   const TQLFolderSafety& Safety) {
   // The file types go first: another product's that the installation kept
   // are put back with the files.
   RegisterFileTypes(FileTypes, Count, AppPath, false);
-  const TQLUninstallOutcome outcome = UninstallItems();
+  const TQLUninstallOutcome outcome = UninstallItems(Safety);
   DeleteProgramsFolder("Prismora SE");
   WriteSection(false, "");
   WriteUninstallKeys(false);

@@ -15,6 +15,7 @@
 #include "archive/QLDateTime.h"
 #include "records/QLInstallItem.h"
 #include "records/QLUninstallOutcome.h"
+#include "shell/QLFolderSafety.h"
 #include "shell/QLRegistExt.h"
 
 constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Prismora 1.0 SE";
@@ -72,11 +73,14 @@ public:
   // group subkeys (asking about changed ones), leaves files in use to the
   // next start of Windows, removes the folders they held when empty, and
   // empties the item list. Damaged records and files outside the
-  // installation do not stop the walk; the outcome names them.
-  TQLUninstallOutcome UninstallItems();
+  // installation do not stop the walk; the outcome names them. Safety
+  // tells the folders never to remove (its reading costs a few hundred
+  // system calls: a caller that needs it again passes its own).
+  TQLUninstallOutcome UninstallItems(const TQLFolderSafety& Safety = TQLFolderSafety());
   // UninstallItems, then the Start-menu folder, the file types, every key of
   // the product and the vendor key when it is left empty.
-  TQLUninstallOutcome Uninstall(const TQLRegistExt* FileTypes, int Count);
+  TQLUninstallOutcome Uninstall(const TQLRegistExt* FileTypes, int Count,
+                                const TQLFolderSafety& Safety = TQLFolderSafety());
 };
 
 // The process-wide instance.

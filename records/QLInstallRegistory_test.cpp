@@ -5,6 +5,7 @@
 
 #include "records/QLInstallItem.h"
 #include "records/QLItemRecorder.h"
+#include "records/QLReinstallRecords.h"
 #include "shell/QLFileUtils.h"
 #include "shell/QLRegistry.h"
 #include "tests/support/DialogScript.h"
@@ -173,6 +174,29 @@ TEST_F(InstallRecords, ARecorderForTheWholeWalk) {
 
   TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(kUninstallInfoKey);
   EXPECT_THROW(recorder.Add("C:\\lost", 1, 2), EQLRegistryError);
+}
+
+// A reinstall's records, after the earlier ones, take their slots: the
+// groups left with no record go whole, the shared one keeps the slots below
+// the count, and nothing of the earlier run's stays.
+TEST_F(InstallRecords, MergedRecordsMoveDownOverTheEarlierOnes) {
+  Registry.WriteUninstallKeys(true);
+  TQLItemRecorder recorder;
+  for (int32_t i = 0; i < 100; ++i) recorder.Add("C:\\m" + std::to_string(i), i, 40000.0);
+  for (int32_t i = 0; i < 100; ++i) recorder.Add("C:\\m" + std::to_string(i), 1000 + i, 40001.0);
+  MergeInstallItems(100);
+  EXPECT_EQ(100, DwordOf(RawValue(HKEY_LOCAL_MACHINE, kUninstallInfoKey, "InstallItem")));
+  const std::vector<TQLStoredItem> stored = StoredInstallItems();
+  ASSERT_EQ(100u, stored.size());
+  for (int32_t i = 0; i < 100; ++i) {
+    EXPECT_EQ(i, stored[size_t(i)].Index);
+    EXPECT_EQ("C:\\m" + std::to_string(i), stored[size_t(i)].Item.Path);
+    EXPECT_EQ(1000 + i, stored[size_t(i)].Item.Size);
+  }
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, ItemKey(99)));
+  EXPECT_FALSE(RawValue(HKEY_LOCAL_MACHINE, ItemKey(100), "App00000064").Found);
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, ItemKey(128)));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, ItemKey(192)));
 }
 
 TEST_F(InstallRecords, LongPathRecordedWhole) {

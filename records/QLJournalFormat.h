@@ -79,6 +79,9 @@ TQLKeyTree FileTypeClassTree(const TQLRegistExt& Row, const std::string& AppPath
 std::string KeptKeyPath(const std::string& Root, const std::string& Key);
 std::optional<std::pair<std::string, std::string>> SplitKeptKeyPath(const std::string& Path);
 
-// The file name a file moved aside gets in the installation's kept-files
-// folder: the entry's number as eight hexadecimal digits, then ".KEP".
+// The name a file moved aside gets below the installation's kept-files
+// folder: a folder for each 64 of them (the number over 64 as four
+// hexadecimal digits), then the number as eight hexadecimal digits and
+// ".KEP". Small folders keep each move cheap where looking up a name that
+// is not there reads the whole folder.
 std::string KeptFileName(uint32_t Number);

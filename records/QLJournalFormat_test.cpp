@@ -47,7 +47,9 @@ TEST(JournalFormat, EntriesAndTreesComeBackAsWritten) {
   ASSERT_TRUE(fileBack);
   EXPECT_TRUE(fileBack->Ours);
   EXPECT_EQ(file.Backup, fileBack->Backup);
-  EXPECT_EQ("0000001F.KEP", KeptFileName(31));
+  EXPECT_EQ("0000\\0000003F.KEP", KeptFileName(63));
+  EXPECT_EQ("0001\\00000040.KEP", KeptFileName(64));
+  EXPECT_EQ("3FFFFFF\\FFFFFFFF.KEP", KeptFileName(0xFFFFFFFFu));
 }
 
 TEST(JournalFormat, DamagedBytesAreRefused) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 
 #include "archive/QLNumberText.h"
 #include "records/QLInstallRegistory.h"
@@ -150,7 +151,9 @@ bool PutBack(const TQLJournalEntry& Entry, bool ReplaceExisting) {
 }
 
 void DropKept(const TQLJournalEntry& Entry) {
-  if (Entry.Kind == TQLJournalKind::FileKept) DeleteFileIfExists(Entry.Backup);
+  // The plain delete first: nearly every kept file is an earlier one of the
+  // product's, and a search for it first would double the cost.
+  if (Entry.Kind == TQLJournalKind::FileKept && !DeleteFileA(Entry.Backup.c_str())) DeleteFileIfExists(Entry.Backup);
 }
 
 void KeepForLifetime(const TQLJournalEntry& Entry) {
@@ -170,6 +173,7 @@ void KeepForLifetime(const TQLJournalEntry& Entry) {
 
 std::vector<std::string> RestoreKeptForLifetime(const std::vector<std::string>& InstallRoots) {
   std::vector<std::string> left;
+  std::set<std::string> emptied;
   TQLRegistry info(HKEY_LOCAL_MACHINE);
   if (info.OpenKey(kUninstallInfoKey, false)) {
     std::vector<TKeptValue> kept = KeptList(info);
@@ -186,8 +190,14 @@ std::vector<std::string> RestoreKeptForLifetime(const std::vector<std::string>& 
       }
       SetupLog("put back: " + it->Entry.Path);
       if (info.OpenKey(kUninstallInfoKey, false)) info.DeleteValue(it->Name);
+      if (!it->Entry.Backup.empty()) emptied.insert(ParentFolder(it->Entry.Backup));
     }
   }
+  // The folders the kept files were in, then the kept-files folders: each
+  // goes when nothing is left in it.
+  for (const std::string& root : InstallRoots)
+    for (const std::string& folder : emptied)
+      if (IsWithinFolder(KeptFilesFolder(root), folder)) RemoveDirectoryA(folder.c_str());
   for (const std::string& root : InstallRoots) RemoveDirectoryA(KeptFilesFolder(root).c_str());
   return left;
 }

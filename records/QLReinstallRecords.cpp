@@ -16,11 +16,49 @@ namespace {
 // One past the highest item slot that holds a record.
 int32_t UsedItemSlots(const std::vector<TQLStoredItem>& Stored) { return Stored.empty() ? 0 : Stored.back().Index + 1; }
 
-void WriteSlot(int32_t Index, const TQLInstallItem& Item) {
-  TQLRegistry registry(HKEY_LOCAL_MACHINE);
-  if (!registry.OpenKey(InstallItemGroupPath(Index), true)) return;
+// The group subkeys of the records, each opened once for a run of slots
+// in it.
+class TGroupKeys {
+public:
+  TQLRegistry* Of(int32_t Index, bool CanCreate) {
+    const std::string group = InstallItemGroupPath(Index);
+    if (group == FPath) return FOpen ? &FKey : nullptr;
+    FPath = group;
+    FOpen = FKey.OpenKey(group, CanCreate);
+    return FOpen ? &FKey : nullptr;
+  }
+
+private:
+  TQLRegistry FKey{HKEY_LOCAL_MACHINE};
+  std::string FPath;
+  bool FOpen = false;
+};
+
+void WriteSlot(TGroupKeys& Groups, int32_t Index, const TQLInstallItem& Item) {
+  TQLRegistry* group = Groups.Of(Index, true);
+  if (!group) return;
   const std::vector<uint8_t> record = EncodeInstallItem(Item);
-  registry.WriteBinaryData(InstallItemValueName(Index), record.data(), record.size());
+  group->WriteBinaryData(InstallItemValueName(Index), record.data(), record.size());
+}
+
+// Every record from slot Count on: a group with no slot below Count goes
+// whole (the slots below Count end in the group of slot Count - 1).
+void ClearSlotsFrom(int32_t Count, const std::vector<TQLStoredItem>& Stored) {
+  TGroupKeys groups;
+  std::set<std::string> gone;
+  TQLRegistry registry(HKEY_LOCAL_MACHINE);
+  const std::string shared = Count > 0 ? InstallItemGroupPath(Count - 1) : std::string();
+  for (const TQLStoredItem& slot : Stored) {
+    if (slot.Index < Count) continue;
+    const std::string group = InstallItemGroupPath(slot.Index);
+    if (gone.count(group)) continue;
+    if (group != shared) {
+      registry.DeleteKey(group);
+      gone.insert(group);
+    } else if (TQLRegistry* key = groups.Of(slot.Index, false)) {
+      key->DeleteValue(InstallItemValueName(slot.Index));
+    }
+  }
 }
 
 void WriteCount(int32_t Count) {
@@ -52,7 +90,8 @@ TQLEarlierInstallation TQLEarlierInstallation::Read() {
   } catch (const EQLRegistryError&) {
   }
   registry.CloseKey();
-  earlier.FItemCount = std::max(counted, UsedItemSlots(StoredInstallItems()));
+  earlier.FItems = StoredInstallItems();
+  earlier.FItemCount = std::max(counted, UsedItemSlots(earlier.FItems));
   if (earlier.FItemCount != counted) WriteCount(earlier.FItemCount);
   return earlier;
 }
@@ -91,11 +130,9 @@ void MergeInstallItems(int32_t EarlierCount) {
   std::reverse(kept.begin(), kept.end());
   // Every record moves to the same or a lower slot, over one already copied
   // or not kept: an interruption leaves every file recorded.
+  TGroupKeys groups;
   for (size_t i = 0; i < kept.size(); ++i)
-    if (kept[i].Index != int32_t(i)) WriteSlot(int32_t(i), kept[i].Item);
+    if (kept[i].Index != int32_t(i)) WriteSlot(groups, int32_t(i), kept[i].Item);
   WriteCount(int32_t(kept.size()));
-  TQLRegistry registry(HKEY_LOCAL_MACHINE);
-  for (const TQLStoredItem& slot : stored)
-    if (slot.Index >= int32_t(kept.size()) && registry.OpenKey(InstallItemGroupPath(slot.Index), false))
-      registry.DeleteValue(InstallItemValueName(slot.Index));
+  ClearSlotsFrom(int32_t(kept.size()), stored);
 }

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "records/QLInstallRegistory.h"
+
 // "EarlierAppPath" + Number (from 1).
 std::string EarlierAppPathName(int Number);
 
@@ -32,10 +34,13 @@ public:
   // The item slots the earlier installation uses: the run's own records
   // start here.
   int32_t ItemCount() const { return FItemCount; }
+  // Its records as they were read.
+  const std::vector<TQLStoredItem>& Items() const { return FItems; }
 
 private:
   std::vector<std::string> FFolders;
   int32_t FItemCount = 0;
+  std::vector<TQLStoredItem> FItems;
 };
 
 // After a run's records, which follow the EarlierCount slots of the earlier

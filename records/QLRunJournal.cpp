@@ -14,6 +14,7 @@ TQLRunJournal TQLRunJournal::Start(const TQLJournalRun& Run) {
   Remove();
   TQLRunJournal journal;
   journal.FRun = Run;
+  journal.FStartedHere = true;
   if (!journal.FKey.OpenKey(kJournalKey, true)) throw EQLRegistryError("Failed to set data for 'Journal'");
   journal.FKey.WriteString("AppPath", Run.AppPath);
   journal.FKey.WriteInteger("FirstItem", Run.FirstItem);
@@ -44,10 +45,12 @@ uint32_t TQLRunJournal::Add(const TQLJournalEntry& Entry) {
   // The entry is whole before the count admits it.
   FKey.WriteInteger("Entries", int32_t(number + 1));
   ++FCount;
+  if (FStartedHere) FAdded.push_back(Entry);
   return number;
 }
 
 std::vector<TQLJournalEntry> TQLRunJournal::Entries() const {
+  if (FStartedHere) return FAdded;
   std::vector<TQLJournalEntry> entries;
   for (uint32_t n = 0; n < FCount; ++n) {
     uint32_t type = 0;

@@ -35,7 +35,9 @@ public:
 
   // Appends Entry; its number, from 0.
   uint32_t Add(const TQLJournalEntry& Entry);
-  // Every readable entry, in the order they were added.
+  // Every readable entry, in the order they were added: for a journal this
+  // process started, the entries as it added them, without reading them
+  // back.
   std::vector<TQLJournalEntry> Entries() const;
   // The run's work is done: what is left is the clean-up, which a later
   // start finishes instead of undoing the run.
@@ -48,4 +50,6 @@ private:
   TQLRegistry FKey;  // the journal key, open for the run
   TQLJournalRun FRun;
   uint32_t FCount = 0;
+  bool FStartedHere = false;
+  std::vector<TQLJournalEntry> FAdded;  // what this process added
 };

@@ -38,11 +38,11 @@ std::string LowerCase(std::string Text) {
   return Text;
 }
 
-// The directory entry of Path, whatever its attributes.
-bool FindEntry(const std::string& Path, WIN32_FIND_DATAA& Data) {
-  if (Path.empty()) return false;
-  TQLFindHandle find(FindFirstFileA(Path.c_str(), &Data));
-  return static_cast<bool>(find);
+// The attributes, times and size of Path, whatever its attributes. Asked of
+// the entry itself: a search for it (FindFirstFile) would read its whole
+// folder on some file systems, and takes wildcards.
+bool EntryAttributes(const std::string& Path, WIN32_FILE_ATTRIBUTE_DATA& Data) {
+  return !Path.empty() && GetFileAttributesExA(Path.c_str(), GetFileExInfoStandard, &Data);
 }
 
 }  // namespace
@@ -173,14 +173,14 @@ void GiveTimeAndAttributesOf(const TQLWideText& Source, const std::string& Dest)
 }
 
 TDateTime FileDateTimeOf(const std::string& Path) {
-  WIN32_FIND_DATAA data;
-  if (!FindEntry(Path, data)) return 0;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!EntryAttributes(Path, data)) return 0;
   return DosDateTimeOf(data.ftLastWriteTime);
 }
 
 int32_t FileSizeOf(const std::string& Path) {
-  WIN32_FIND_DATAA data;
-  if (!FindEntry(Path, data)) return -1;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!EntryAttributes(Path, data)) return -1;
   return static_cast<int32_t>(data.nFileSizeLow);
 }
 

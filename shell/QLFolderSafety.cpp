@@ -52,7 +52,10 @@ std::vector<std::string> KnownFolderPaths() {
     if (FAILED(manager.Get()->GetFolder(ids.Get()[i], &rawFolder))) continue;
     TQLComPtr<IKnownFolder> folder(rawFolder);
     PWSTR rawPath = nullptr;
-    if (FAILED(folder.Get()->GetPath(0, &rawPath))) continue;
+    // Where each would be, whether it is there or not: verifying reads
+    // every folder's desktop.ini, and a folder that is not there yet is
+    // protected all the same.
+    if (FAILED(folder.Get()->GetPath(KF_FLAG_DONT_VERIFY, &rawPath))) continue;
     TQLCoTaskMem<wchar_t> path(rawPath);
     paths.push_back(ShownAnsiOf(TQLWideText(path.Get())));
   }
