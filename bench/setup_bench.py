@@ -138,8 +138,8 @@ def phases(log):
 
     marks = [("start-up, archive check", last("archive check:", 0)),
              ("wizard pages", last("folder:")),
+             ("uninstaller, registration, journal", last("uninstaller written:")),
              ("extraction", last("file written:")),
-             ("uninstaller copy", last("uninstaller written:")),
              ("shortcuts", last("shortcut created:")),
              ("records, file types", last("file types registered:")),
              ("plug-ins, control", last("control registered:", last("control registration failed:"))),
