@@ -66,7 +66,9 @@ TEST_F(Transactions, StoppedDuringTheExtractionIsRemovableThenSetUpAgain) {
     EXPECT_FALSE(TQLRegistry(HKEY_LOCAL_MACHINE).KeyExists(kUninstallKey));
     EXPECT_FALSE(TQLRegistry(HKEY_LOCAL_MACHINE).KeyExists(kProductKey));
     for (const auto& entry : fs::directory_iterator(Payload))
-      if (entry.path().filename().string() != name) EXPECT_FALSE(PathExists(Folder + "\\" + entry.path().filename().string()));
+      if (entry.path().filename().string() != name) {
+        EXPECT_FALSE(PathExists(Folder + "\\" + entry.path().filename().string()));
+      }
     DeleteFileA(held.c_str());
   }
   Install();
@@ -106,7 +108,9 @@ TEST_F(Transactions, DiskFullDuringCopyingLeavesNothing) {
   HWND dialog = setup.WaitWindow("#32770", "Error", 60000);
   ASSERT_NE(nullptr, dialog);
   for (const std::string& text : ControlTexts(dialog))
-    if (Contains(text, "File Cannt create:")) ASSERT_TRUE(AnswerDialog(setup, "Error", "All"));
+    if (Contains(text, "File Cannt create:")) {
+      ASSERT_TRUE(AnswerDialog(setup, "Error", "All"));
+    }
   std::string text;
   ASSERT_TRUE(AnswerDialog(setup, "Error", "OK", &text, 60000));
   EXPECT_TRUE(Contains(text, kNothingLeft)) << text;

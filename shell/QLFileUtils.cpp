@@ -196,6 +196,17 @@ std::string FullPathOf(const std::string& Path) {
   return std::string(buffer.data(), length);
 }
 
+namespace {
+
+// Some shells give a folder with a separator at its end: the callers join
+// names to it with one.
+std::string ShellFolderOf(const wchar_t* Path) {
+  const std::string folder = StorablePathOf(TQLWideText(Path));
+  return folder.size() > 3 ? WithoutTrailingSeparators(folder) : folder;
+}
+
+}  // namespace
+
 std::string GetSpecialFolderPath(int Csidl) {
   LPITEMIDLIST raw = nullptr;
   HRESULT result = SHGetSpecialFolderLocation(nullptr, Csidl, &raw);
@@ -203,10 +214,14 @@ std::string GetSpecialFolderPath(int Csidl) {
   if (FAILED(result) || !list) return std::string();
   wchar_t path[MAX_PATH] = {};
   if (!SHGetPathFromIDListW(list.Get(), path)) return std::string();
-  // Some shells give a folder with a separator at its end: the callers
-  // join names to it with one.
-  const std::string folder = StorablePathOf(TQLWideText(path));
-  return folder.size() > 3 ? WithoutTrailingSeparators(folder) : folder;
+  return ShellFolderOf(path);
+}
+
+std::string SpecialFolderPlace(int Csidl) {
+  wchar_t path[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, Csidl | CSIDL_FLAG_DONT_VERIFY, nullptr, SHGFP_TYPE_CURRENT, path)))
+    return std::string();
+  return ShellFolderOf(path);
 }
 
 namespace {

@@ -76,6 +76,10 @@ std::string FullPathOf(const std::string& Path);
 // File-system path of a shell special folder (a CSIDL number); empty when
 // the shell cannot resolve it.
 std::string GetSpecialFolderPath(int Csidl);
+// Where the shell puts that folder, whether it is there or not (nothing is
+// verified or read on disk, so it costs a fraction of the above); empty
+// when the number names no folder of the file system.
+std::string SpecialFolderPlace(int Csidl);
 
 // The Program Files folder: the shell's on the NT family, otherwise the
 // registry's "ProgramFilesDir", else DefaultProgramFilesFolder of the

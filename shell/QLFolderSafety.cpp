@@ -48,15 +48,14 @@ std::vector<std::string> KnownFolderPaths() {
   if (FAILED(manager.Get()->GetFolderIds(&rawIds, &count))) return paths;
   TQLCoTaskMem<KNOWNFOLDERID> ids(rawIds);
   for (UINT i = 0; i < count; ++i) {
-    IKnownFolder* rawFolder = nullptr;
-    if (FAILED(manager.Get()->GetFolder(ids.Get()[i], &rawFolder))) continue;
-    TQLComPtr<IKnownFolder> folder(rawFolder);
     PWSTR rawPath = nullptr;
     // Where each would be, whether it is there or not: verifying reads
     // every folder's desktop.ini, and a folder that is not there yet is
-    // protected all the same.
-    if (FAILED(folder.Get()->GetPath(KF_FLAG_DONT_VERIFY, &rawPath))) continue;
+    // protected all the same. Asked directly, not through a folder object
+    // for each, which costs several times as much.
+    const HRESULT found = SHGetKnownFolderPath(ids.Get()[i], KF_FLAG_DONT_VERIFY, nullptr, &rawPath);
     TQLCoTaskMem<wchar_t> path(rawPath);
+    if (FAILED(found) || !rawPath) continue;
     paths.push_back(ShownAnsiOf(TQLWideText(path.Get())));
   }
   return paths;
@@ -99,7 +98,7 @@ std::string TQLComparablePaths::Of(const std::string& Path) {
 }
 
 TQLFolderSafety::TQLFolderSafety() {
-  for (int csidl = 0; csidl <= kLastCsidl; ++csidl) Protect(GetSpecialFolderPath(csidl), RoleOfCsidl(csidl));
+  for (int csidl = 0; csidl <= kLastCsidl; ++csidl) Protect(SpecialFolderPlace(csidl), RoleOfCsidl(csidl));
   for (const char* function : {"GetWindowsDirectoryA", "GetSystemDirectoryA", "GetSystemWindowsDirectoryA",
                                "GetSystemWow64DirectoryA"})
     Protect(KernelFolder(function), TQLFolderRole::SystemTree);
