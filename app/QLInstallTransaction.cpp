@@ -57,8 +57,7 @@ void RemoveFilesOfTheRun(const TQLJournalRun& Run, const std::vector<TQLJournalE
       DeleteFileIfExists(entry.Backup);
     }
   TQLRegistry registry(HKEY_LOCAL_MACHINE);
-  for (const TQLStoredItem& stored : StoredInstallItems()) {
-    if (stored.Index < Run.FirstItem) continue;
+  for (const TQLStoredItem& stored : StoredInstallItems(Run.FirstItem)) {
     if (stored.Damage.empty() && !queued.count(ComparablePathOf(stored.Item.Path)) &&
         DeleteFileIfExists(stored.Item.Path))
       SetupLog("file removed: " + stored.Item.Path);
@@ -120,8 +119,10 @@ bool RollBackRun(const TQLRunJournal& Journal) {
   return run.EarlierInstalled;
 }
 
-void FinishRun(const TQLRunJournal& Journal) {
-  MergeInstallItems(Journal.Run().FirstItem);
+// Earlier: the earlier installation's records as the run found them, when
+// the run finishing is this process's own.
+void FinishRun(const TQLRunJournal& Journal, const std::vector<TQLStoredItem>* Earlier) {
+  MergeInstallItems(Journal.Run().FirstItem, Earlier);
   const std::vector<TQLJournalEntry> entries = Journal.Entries();
   for (const TQLJournalEntry& entry : entries) {
     switch (entry.Kind) {
@@ -284,7 +285,7 @@ void TQLInstallTransaction::WillReplaceAtRestart(const std::string& Written, con
 
 void TQLInstallTransaction::Commit() {
   FJournal.MarkFinished();
-  FinishRun(FJournal);
+  FinishRun(FJournal, &FEarlier.Items());
 }
 
 bool TQLInstallTransaction::RollBack() {
@@ -307,7 +308,7 @@ TQLRecovery RecoverStoppedRun() {
   }
   if (journal->Run().Finished) {
     SetupLog("recovery: a run into " + journal->Run().AppPath + " was stopped after its work; finishing it");
-    FinishRun(*journal);
+    FinishRun(*journal, nullptr);
   } else {
     SetupLog("recovery: a run into " + journal->Run().AppPath + " was stopped before its end; undoing it");
     RollBackRun(*journal);

@@ -67,17 +67,19 @@ std::string ReadInfoString(const TQLRegistry& Info, const std::string& Name) {
 
 }  // namespace
 
-std::vector<TQLStoredItem> StoredInstallItems() {
+std::vector<TQLStoredItem> StoredInstallItems(int32_t From) {
   std::vector<TQLStoredItem> items;
   TQLRegistry registry(HKEY_LOCAL_MACHINE);
   if (!registry.OpenKeyReadOnly(kUninstallInfoKey)) return items;
   for (const std::string& groupName : registry.GetKeyNames()) {
     const int32_t first = IndexOfName(groupName, 0, InstallItemGroupKey, kItemsPerGroup);
     TQLRegistry group(HKEY_LOCAL_MACHINE);
-    if (first < 0 || !group.OpenKeyReadOnly(std::string(kUninstallInfoKey) + "\\" + groupName)) continue;
+    if (first < 0 || first / kItemsPerGroup < From / kItemsPerGroup ||
+        !group.OpenKeyReadOnly(std::string(kUninstallInfoKey) + "\\" + groupName))
+      continue;
     for (const TQLRegistryValue& value : group.ReadAllValues()) {
       const int32_t index = IndexOfName(value.Name, 3, InstallItemValueName, 1);
-      if (index >= 0 && index / kItemsPerGroup == first / kItemsPerGroup) items.push_back(StoredItemOf(value, index));
+      if (index >= From && index / kItemsPerGroup == first / kItemsPerGroup) items.push_back(StoredItemOf(value, index));
     }
   }
   std::sort(items.begin(), items.end(), [](const TQLStoredItem& a, const TQLStoredItem& b) { return a.Index < b.Index; });

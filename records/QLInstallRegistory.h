@@ -37,8 +37,9 @@ struct TQLStoredItem {
 };
 
 // Every "App" value that exists in the group subkeys, in item order,
-// whatever the item count says.
-std::vector<TQLStoredItem> StoredInstallItems();
+// whatever the item count says; from slot From on (groups wholly below it
+// are not read).
+std::vector<TQLStoredItem> StoredInstallItems(int32_t From = 0);
 
 // The vendor key under Root, removed when nothing is left below it.
 void DeleteVendorKeyIfEmpty(HKEY Root);

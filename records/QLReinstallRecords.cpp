@@ -107,12 +107,20 @@ void TQLEarlierInstallation::KeepFolders(const std::string& NewAppPath) const {
   for (size_t i = 0; i < kept.size(); ++i) registry.WriteString(EarlierAppPathName(int(i) + 1), kept[i]);
 }
 
-void MergeInstallItems(int32_t EarlierCount) {
+void MergeInstallItems(int32_t EarlierCount, const std::vector<TQLStoredItem>* Earlier) {
   // With no earlier record the list holds this run's alone, each file once
   // (the uninstall takes the latest record of a path the archive named twice).
   if (EarlierCount <= 0) return;
   if (!TQLRegistry(HKEY_LOCAL_MACHINE).KeyExists(kUninstallInfoKey)) return;
-  const std::vector<TQLStoredItem> stored = StoredInstallItems();
+  std::vector<TQLStoredItem> stored;
+  if (Earlier) {
+    for (const TQLStoredItem& item : *Earlier)
+      if (item.Index < EarlierCount) stored.push_back(item);
+    const std::vector<TQLStoredItem> run = StoredInstallItems(EarlierCount);
+    stored.insert(stored.end(), run.begin(), run.end());
+  } else {
+    stored = StoredInstallItems();
+  }
   // A damaged record cannot be moved: the list then stays as it is, longer
   // but complete.
   for (const TQLStoredItem& slot : stored)

@@ -46,5 +46,7 @@ private:
 // After a run's records, which follow the EarlierCount slots of the earlier
 // installation: one record per path, the latest; earlier records of files
 // that are gone are dropped, the run's own always stay. Run again after an
-// interruption, it comes to the same list.
-void MergeInstallItems(int32_t EarlierCount);
+// interruption, it comes to the same list. Earlier, when given, is what the
+// slots below EarlierCount held when the run began (they are not read
+// again).
+void MergeInstallItems(int32_t EarlierCount, const std::vector<TQLStoredItem>* Earlier = nullptr);
