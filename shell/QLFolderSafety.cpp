@@ -110,11 +110,14 @@ TQLFolderSafety::TQLFolderSafety() {
     if (value) Protect(value, TQLFolderRole::ProgramFiles);
   }
   for (const std::string& folder : KnownFolderPaths()) Protect(folder, TQLFolderRole::ShellFolder);
+  FFormOf.clear();
 }
 
 void TQLFolderSafety::Protect(const std::string& Path, TQLFolderRole Role) {
   if (Path.empty()) return;
-  FProtected.push_back({ComparablePathOf(Path), Role});
+  auto form = FFormOf.find(Path);
+  if (form == FFormOf.end()) form = FFormOf.emplace(Path, ComparablePathOf(Path)).first;
+  FProtected.push_back({form->second, Role});
 }
 
 bool TQLFolderSafety::MayRemove(const std::string& Path) const {

@@ -45,4 +45,8 @@ public:
 private:
   void Protect(const std::string& Path, TQLFolderRole Role);
   std::vector<TQLProtectedFolder> FProtected;
+  // While the list is made: each place's comparable form, by the name the
+  // system gave (half the places are named twice, by number and by
+  // identifier, and each form costs a look at every folder on the way).
+  std::map<std::string, std::string> FFormOf;
 };
