@@ -151,9 +151,7 @@ bool PutBack(const TQLJournalEntry& Entry, bool ReplaceExisting) {
 }
 
 void DropKept(const TQLJournalEntry& Entry) {
-  // The plain delete first: nearly every kept file is an earlier one of the
-  // product's, and a search for it first would double the cost.
-  if (Entry.Kind == TQLJournalKind::FileKept && !DeleteFileA(Entry.Backup.c_str())) DeleteFileIfExists(Entry.Backup);
+  if (Entry.Kind == TQLJournalKind::FileKept) DeleteFileIfExists(Entry.Backup);
 }
 
 void KeepForLifetime(const TQLJournalEntry& Entry) {

@@ -74,6 +74,10 @@ bool ForceDirectories(const std::string& Target) {
 }
 
 bool DeleteFileIfExists(const std::string& Path) {
+  // The plain delete first: most files go with it, and asking whether the
+  // file is there before would double the cost of each.
+  if (Path.empty()) return false;
+  if (DeleteFileA(Path.c_str())) return true;
   if (!FileExists(Path)) return false;
   SetFileAttributesA(Path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
   return DeleteFileA(Path.c_str()) != FALSE;

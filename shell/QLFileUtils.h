@@ -15,9 +15,9 @@ bool DirectoryExists(const std::string& Path);
 // Creates Folder and all its missing parents; true when it exists afterwards.
 bool ForceDirectories(const std::string& Folder);
 
-// Deletes the file at Path after setting its attributes to archive only
-// (clearing read-only, hidden and system); false when there is no such file
-// or it cannot be deleted.
+// Deletes the file at Path, setting its attributes to archive only first
+// (clearing read-only, hidden and system) when a plain delete fails; false
+// when there is no such file or it cannot be deleted.
 bool DeleteFileIfExists(const std::string& Path);
 
 // True when Path names an existing file (not a folder).
