@@ -98,7 +98,7 @@ void QueueWithdrawnDeletesAgain(const std::vector<TQLJournalEntry>& Entries) {
 
 bool RollBackRun(const TQLRunJournal& Journal) {
   const TQLJournalRun& run = Journal.Run();
-  const std::vector<TQLJournalEntry> entries = Journal.Entries();
+  const std::vector<TQLJournalEntry>& entries = Journal.Entries();
   SetupLog("rollback: undoing the run into " + run.AppPath);
   const std::string control = run.AppPath + "\\axpqeng.dll";
   if (!run.EarlierInstalled && FileExists(control)) UnregisterActiveXControl(run.AppPath);
@@ -123,7 +123,7 @@ bool RollBackRun(const TQLRunJournal& Journal) {
 // the run finishing is this process's own.
 void FinishRun(const TQLRunJournal& Journal, const std::vector<TQLStoredItem>* Earlier) {
   MergeInstallItems(Journal.Run().FirstItem, Earlier);
-  const std::vector<TQLJournalEntry> entries = Journal.Entries();
+  const std::vector<TQLJournalEntry>& entries = Journal.Entries();
   for (const TQLJournalEntry& entry : entries) {
     switch (entry.Kind) {
       case TQLJournalKind::FileKept:
@@ -233,15 +233,38 @@ bool TQLInstallTransaction::IsEarlierFile(const std::string& Path) {
   return file && file->Size == found->second.Size && file->Time == found->second.Time;
 }
 
+// A group folder that is there already holds what an earlier run kept for
+// the uninstall: the run keeps its files in folders of its own, so that a
+// name it moves to is never taken.
+std::string TQLInstallTransaction::FreshKeptFile() {
+  const std::string kept = KeptFilesFolder(FAppPath) + "\\";
+  if (FKeptFiles % kKeptFilesPerFolder == 0)
+    while (DirectoryExists(ParentFolder(kept + KeptFileName(FKeptFiles)))) FKeptFiles += kKeptFilesPerFolder;
+  return kept + KeptFileName(FKeptFiles++);
+}
+
 bool TQLInstallTransaction::KeepFile(const std::string& Path, bool Ours) {
   TQLJournalEntry entry = Entry(TQLJournalKind::FileKept, Path, Ours);
-  entry.Backup = KeptFilesFolder(FAppPath) + "\\" + KeptFileName(FKeptFiles++);
+  entry.Backup = FreshKeptFile();
   MakeFolders(ParentFolder(entry.Backup));
-  if (FileExists(entry.Backup) && !DeleteFileIfExists(entry.Backup)) return false;
   AddEntry(entry);
-  if (!MoveFileExA(Path.c_str(), entry.Backup.c_str(), 0)) return false;
-  if (!Ours) SetupLog("kept aside (not the product's own): " + Path + " as " + entry.Backup);
+  // Never over another file; one gone meanwhile leaves the way clear.
+  if (MoveFileExA(Path.c_str(), entry.Backup.c_str(), 0)) {
+    if (!Ours) SetupLog("kept aside (not the product's own): " + Path + " as " + entry.Backup);
+  } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
+    return false;
+  }
+  const std::string comparable = FComparable.Of(Path);
+  FWritten.erase(comparable);
+  FMovedAway.insert(comparable);
   return true;
+}
+
+bool TQLInstallTransaction::HoldsFile(const std::string& Path) {
+  const std::string comparable = FComparable.Of(Path);
+  if (FWritten.count(comparable)) return true;
+  if (FMovedAway.count(comparable) || FMadeFolders.count(WithoutTrailingSeparators(ParentFolder(Path)))) return false;
+  return FEarlierListings.Find(Path).has_value();
 }
 
 template <typename F>
@@ -268,13 +291,16 @@ void TQLInstallTransaction::MakeFoldersOf(const std::string& Path) {
   if (!DirectoryExists(folder)) {
     MakeFoldersOf(ParentFolder(folder));
     AddEntry(Entry(TQLJournalKind::FolderMade, folder, true));
-    CreateDirectoryA(folder.c_str(), nullptr);
+    if (CreateDirectoryA(folder.c_str(), nullptr)) FMadeFolders.insert(folder);
   }
   FFolders.insert(folder);
 }
 
 void TQLInstallTransaction::WillWrite(const std::string& Target, int32_t Size, TDateTime Date) {
-  Noting([&] { FRecorder.Add(Target, Size, Date); });
+  Noting([&] {
+    FRecorder.Add(Target, Size, Date);
+    FWritten.insert(FComparable.Of(Target));
+  });
 }
 
 void TQLInstallTransaction::WillReplaceAtRestart(const std::string& Written, const std::string& Target) {

@@ -54,6 +54,7 @@ public:
   bool KeepFile(const std::string& Path, bool Ours);
 
   // TQLDiskKeeper: the extraction's files, folders and replacements.
+  bool HoldsFile(const std::string& Path) override;
   bool KeepAside(const std::string& Path) override;
   void MakeFolders(const std::string& Folder) override;
   void WillWrite(const std::string& Target, int32_t Size, TDateTime Date) override;
@@ -75,6 +76,7 @@ private:
   template <typename F>
   auto Noting(F Step) -> decltype(Step());
   bool IsEarlierFile(const std::string& Path);
+  std::string FreshKeptFile();
   void MakeFoldersOf(const std::string& Folder);
   void AddEntry(const TQLJournalEntry& Entry);
 
@@ -86,6 +88,9 @@ private:
   std::map<std::string, TQLInstallItem> FEarlierFiles;  // comparable path -> latest earlier record
   TQLFolderListings FEarlierListings;                    // their folders as the run found them
   std::set<std::string> FFolders;                      // folders known to exist
+  std::set<std::string> FMadeFolders;                  // of these, the ones the run made
+  std::set<std::string> FWritten;                      // comparable paths of the files the run writes
+  std::set<std::string> FMovedAway;                    // comparable paths of the files it moved aside
   std::set<std::string> FLeftovers;                    // comparable paths an uninstall left
   std::set<std::string> FMadeKeys;                     // keys made to hold the kept ones
   uint32_t FKeptFiles = 0;

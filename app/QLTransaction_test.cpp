@@ -121,8 +121,10 @@ TEST_F(Transactions, DiskFullDuringCopyingLeavesNothing) {
 }
 
 // Installed into a folder of the user's with a read-me of their own: theirs
-// is kept aside, named in the log, and back byte for byte after the
-// uninstall; their other files are never touched.
+// is kept aside, named in the log, and still kept when the setup runs again
+// over the installation (which keeps the product's own files aside in the
+// same folder); it is back byte for byte after the uninstall, and their
+// other files are never touched.
 TEST_F(Transactions, UsersOwnFileIsKeptAndPutBack) {
   const std::string work = GetSpecialFolderPath(CSIDL_PERSONAL) + "\\Work";
   ForceDirectories(work);
@@ -133,6 +135,9 @@ TEST_F(Transactions, UsersOwnFileIsKeptAndPutBack) {
   TProcessDriver setup(TestProgramFolder() + "prismora-setup.exe", "/S /LOG=" + log + " \"/D=" + work + "\"");
   ASSERT_EQ(0, setup.WaitExit(120000)) << ReadTextFile(log);
   EXPECT_TRUE(Contains(ReadTextFile(log), "kept aside (not the product's own): " + work + "\\README.TXT")) << ReadTextFile(log);
+  ExpectPayloadInstalledIn(work);
+  TProcessDriver again(TestProgramFolder() + "prismora-setup.exe", "/S \"/D=" + work + "\"");
+  ASSERT_EQ(0, again.WaitExit(120000));
   ExpectPayloadInstalledIn(work);
   TProcessDriver uninstaller(work + "\\UNINST\\UNINST.EXE", "/UNINSTALL /S");
   EXPECT_EQ(0, uninstaller.WaitExit(120000));

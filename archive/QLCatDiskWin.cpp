@@ -51,7 +51,7 @@ private:
 class TWinDisk : public TQLExtractDisk {
 public:
   explicit TWinDisk(TQLDiskKeeper* Keeper) : FKeeper(Keeper) {}
-  bool FileExists(const std::string& Path) override { return ::FileExists(Path); }
+  bool FileExists(const std::string& Path) override { return FKeeper ? FKeeper->HoldsFile(Path) : ::FileExists(Path); }
   bool ClearAttributesAndDelete(const std::string& Path) override { return DeleteFileIfExists(Path); }
   bool MakeWay(const std::string& Path) override {
     return FKeeper ? FKeeper->KeepAside(Path) : DeleteFileIfExists(Path);
@@ -66,8 +66,9 @@ public:
       ForceDirectories(Folder);
   }
   std::unique_ptr<TQLOutputFile> CreateOutputFile(const std::string& Path) override {
-    TQLFileHandle h(CreateFileA(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
+    // The way was cleared: a file that appeared since is not written over.
+    TQLFileHandle h(CreateFileA(Path.c_str(), GENERIC_WRITE, 0, nullptr, FKeeper ? CREATE_NEW : CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h) return nullptr;
     return std::make_unique<TWinOutputFile>(Path, std::move(h));
   }

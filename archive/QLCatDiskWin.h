@@ -27,6 +27,9 @@ struct TQLExtractReport {
 class TQLDiskKeeper {
 public:
   virtual ~TQLDiskKeeper() = default;
+  // Whether a file is at Path, as the keeper knows from the folders it made,
+  // the folders it found and what it moved and wrote since.
+  virtual bool HoldsFile(const std::string& Path) = 0;
   // Moves the file at Path out of the way; false when it stays.
   virtual bool KeepAside(const std::string& Path) = 0;
   // Creates Folder and its missing parents, each noted before it is made.

@@ -218,4 +218,6 @@ std::optional<std::pair<std::string, std::string>> SplitKeptKeyPath(const std::s
   return std::make_pair(root, Path.substr(slash + 1));
 }
 
-std::string KeptFileName(uint32_t Number) { return HexText(Number / 64, 4) + "\\" + HexText(Number, 8) + ".KEP"; }
+std::string KeptFileName(uint32_t Number) {
+  return HexText(Number / kKeptFilesPerFolder, 4) + "\\" + HexText(Number, 8) + ".KEP";
+}

@@ -84,4 +84,5 @@ std::optional<std::pair<std::string, std::string>> SplitKeptKeyPath(const std::s
 // hexadecimal digits), then the number as eight hexadecimal digits and
 // ".KEP". Small folders keep each move cheap where looking up a name that
 // is not there reads the whole folder.
+constexpr uint32_t kKeptFilesPerFolder = 64;
 std::string KeptFileName(uint32_t Number);

@@ -14,12 +14,10 @@ TQLRunJournal TQLRunJournal::Start(const TQLJournalRun& Run) {
   Remove();
   TQLRunJournal journal;
   journal.FRun = Run;
-  journal.FStartedHere = true;
   if (!journal.FKey.OpenKey(kJournalKey, true)) throw EQLRegistryError("Failed to set data for 'Journal'");
   journal.FKey.WriteString("AppPath", Run.AppPath);
   journal.FKey.WriteInteger("FirstItem", Run.FirstItem);
   journal.FKey.WriteInteger("EarlierInstalled", Run.EarlierInstalled ? 1 : 0);
-  journal.FKey.WriteInteger("Entries", 0);
   return journal;
 }
 
@@ -31,10 +29,15 @@ std::optional<TQLRunJournal> TQLRunJournal::Find() {
     journal.FRun.FirstItem = journal.FKey.ReadInteger("FirstItem").value_or(0);
     journal.FRun.EarlierInstalled = journal.FKey.ReadInteger("EarlierInstalled").value_or(0) != 0;
     journal.FRun.Finished = journal.FKey.ReadInteger("Finished").value_or(0) != 0;
-    journal.FCount = uint32_t(journal.FKey.ReadInteger("Entries").value_or(0));
   } catch (const EQLRegistryError&) {
     // A damaged header: the entries alone still tell what to put back.
   }
+  // The entries run from E00000000 up to the first number that is missing:
+  // each is written whole or not at all, one after the other.
+  uint32_t type = 0;
+  std::vector<uint8_t> bytes;
+  for (; journal.FKey.ReadValue(EntryName(journal.FCount), type, bytes); ++journal.FCount)
+    if (std::optional<TQLJournalEntry> entry = DecodeJournalEntry(bytes)) journal.FEntries.push_back(std::move(*entry));
   return journal;
 }
 
@@ -42,23 +45,9 @@ uint32_t TQLRunJournal::Add(const TQLJournalEntry& Entry) {
   const uint32_t number = FCount;
   const std::vector<uint8_t> bytes = EncodeJournalEntry(Entry);
   FKey.WriteBinaryData(EntryName(number), bytes.data(), bytes.size());
-  // The entry is whole before the count admits it.
-  FKey.WriteInteger("Entries", int32_t(number + 1));
   ++FCount;
-  if (FStartedHere) FAdded.push_back(Entry);
+  FEntries.push_back(Entry);
   return number;
-}
-
-std::vector<TQLJournalEntry> TQLRunJournal::Entries() const {
-  if (FStartedHere) return FAdded;
-  std::vector<TQLJournalEntry> entries;
-  for (uint32_t n = 0; n < FCount; ++n) {
-    uint32_t type = 0;
-    std::vector<uint8_t> bytes;
-    if (!FKey.ReadValue(EntryName(n), type, bytes)) continue;
-    if (std::optional<TQLJournalEntry> entry = DecodeJournalEntry(bytes)) entries.push_back(std::move(*entry));
-  }
-  return entries;
 }
 
 void TQLRunJournal::MarkFinished() {

@@ -35,10 +35,10 @@ public:
 
   // Appends Entry; its number, from 0.
   uint32_t Add(const TQLJournalEntry& Entry);
-  // Every readable entry, in the order they were added: for a journal this
-  // process started, the entries as it added them, without reading them
-  // back.
-  std::vector<TQLJournalEntry> Entries() const;
+  // Every readable entry, in the order they were added: those a stopped run
+  // left as they were read when the journal was found, then those added
+  // since.
+  const std::vector<TQLJournalEntry>& Entries() const { return FEntries; }
   // The run's work is done: what is left is the clean-up, which a later
   // start finishes instead of undoing the run.
   void MarkFinished();
@@ -49,7 +49,6 @@ private:
   TQLRunJournal();
   TQLRegistry FKey;  // the journal key, open for the run
   TQLJournalRun FRun;
-  uint32_t FCount = 0;
-  bool FStartedHere = false;
-  std::vector<TQLJournalEntry> FAdded;  // what this process added
+  uint32_t FCount = 0;  // the number the next entry is written under
+  std::vector<TQLJournalEntry> FEntries;
 };
