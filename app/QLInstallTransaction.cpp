@@ -119,10 +119,12 @@ bool RollBackRun(const TQLRunJournal& Journal) {
   return run.EarlierInstalled;
 }
 
-// Earlier: the earlier installation's records as the run found them, when
-// the run finishing is this process's own.
-void FinishRun(const TQLRunJournal& Journal, const std::vector<TQLStoredItem>* Earlier) {
-  MergeInstallItems(Journal.Run().FirstItem, Earlier);
+// Earlier and Run: the earlier installation's records as the run found them
+// and the run's own as it wrote them, when the run finishing is this
+// process's own.
+void FinishRun(const TQLRunJournal& Journal, const std::vector<TQLStoredItem>* Earlier,
+               const std::vector<TQLStoredItem>* Run) {
+  MergeInstallItems(Journal.Run().FirstItem, Earlier, Run);
   const std::vector<TQLJournalEntry>& entries = Journal.Entries();
   for (const TQLJournalEntry& entry : entries) {
     switch (entry.Kind) {
@@ -311,7 +313,7 @@ void TQLInstallTransaction::WillReplaceAtRestart(const std::string& Written, con
 
 void TQLInstallTransaction::Commit() {
   FJournal.MarkFinished();
-  FinishRun(FJournal, &FEarlier.Items());
+  FinishRun(FJournal, &FEarlier.Items(), &FRecorder.Added());
 }
 
 bool TQLInstallTransaction::RollBack() {
@@ -334,7 +336,7 @@ TQLRecovery RecoverStoppedRun() {
   }
   if (journal->Run().Finished) {
     SetupLog("recovery: a run into " + journal->Run().AppPath + " was stopped after its work; finishing it");
-    FinishRun(*journal, nullptr);
+    FinishRun(*journal, nullptr, nullptr);
   } else {
     SetupLog("recovery: a run into " + journal->Run().AppPath + " was stopped before its end; undoing it");
     RollBackRun(*journal);

@@ -244,11 +244,11 @@ void AddKeys(HKEY Root, const std::string& RootName, const std::string& Key, TMa
 
 // What Wine itself changes as programs come and go is no part of it: its
 // own keys, the shell's per-user state and the folder locations it notes
-// when asked for them, its menu entries for desktop shortcuts, and the
-// temporary folders.
+// when asked for them, its menu entries for desktop shortcuts, the network
+// adapters it lists when it first looks for them, and the temporary folders.
 bool WindowsOwn(const std::string& Name) {
   for (const char* part : {"\\Wine", "\\Explorer\\", "\\Temp\\", "\\Temp", "\\ShellNoRoam", "\\MuiCache",
-                           "\\CurrentVersion ["})
+                           "\\CurrentVersion [", "\\NetworkCards\\"})
     if (Contains(Name, part)) return true;
   return Name.size() > 8 && Name.compare(Name.size() - 8, 8, ".desktop") == 0;
 }

@@ -153,8 +153,8 @@ TEST_F(InstallRecords, ItemsInGroupsOfSixtyFour) {
 }
 
 // One recorder for a whole walk: its keys stay open across the groups, it
-// follows the count as the registry holds it, and a list removed under it
-// is a failed write, not a lost record.
+// reads the count once and keeps what it wrote with the slots, and a list
+// removed under it is a failed write, not a lost record.
 TEST_F(InstallRecords, ARecorderForTheWholeWalk) {
   Registry.WriteUninstallKeys(true);
   TQLItemRecorder recorder;
@@ -164,13 +164,10 @@ TEST_F(InstallRecords, ARecorderForTheWholeWalk) {
   EXPECT_EQ("C:\\r69", DecodeInstallItem(RawValue(HKEY_LOCAL_MACHINE, ItemKey(69), "App00000045").Data).Path);
   EXPECT_EQ(ItemKey(64), std::string(kUninstallInfoKey) + "\\01");
 
-  TQLRegistry info(HKEY_LOCAL_MACHINE);
-  ASSERT_TRUE(info.OpenKey(kUninstallInfoKey, false));
-  info.WriteInteger("InstallItem", 5);
-  info.CloseKey();
-  recorder.Add("C:\\again", 1, 2);
-  EXPECT_EQ("C:\\again", DecodeInstallItem(RawValue(HKEY_LOCAL_MACHINE, ItemKey(5), "App00000005").Data).Path);
-  EXPECT_EQ(6, DwordOf(RawValue(HKEY_LOCAL_MACHINE, kUninstallInfoKey, "InstallItem")));
+  ASSERT_EQ(70u, recorder.Added().size());
+  EXPECT_EQ(69, recorder.Added().back().Index);
+  EXPECT_EQ("C:\\r69", recorder.Added().back().Item.Path);
+  EXPECT_EQ(40069.0, recorder.Added().back().Item.Time);
 
   TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(kUninstallInfoKey);
   EXPECT_THROW(recorder.Add("C:\\lost", 1, 2), EQLRegistryError);
@@ -179,24 +176,39 @@ TEST_F(InstallRecords, ARecorderForTheWholeWalk) {
 // A reinstall's records, after the earlier ones, take their slots: the
 // groups left with no record go whole, the shared one keeps the slots below
 // the count, and nothing of the earlier run's stays.
+// The run's records move down over the earlier ones, whether the merge reads
+// them back or is given them as the run's recorder wrote them; given them,
+// it still reads the list again when another writer added to it.
 TEST_F(InstallRecords, MergedRecordsMoveDownOverTheEarlierOnes) {
-  Registry.WriteUninstallKeys(true);
-  TQLItemRecorder recorder;
-  for (int32_t i = 0; i < 100; ++i) recorder.Add("C:\\m" + std::to_string(i), i, 40000.0);
-  for (int32_t i = 0; i < 100; ++i) recorder.Add("C:\\m" + std::to_string(i), 1000 + i, 40001.0);
-  MergeInstallItems(100);
-  EXPECT_EQ(100, DwordOf(RawValue(HKEY_LOCAL_MACHINE, kUninstallInfoKey, "InstallItem")));
-  const std::vector<TQLStoredItem> stored = StoredInstallItems();
-  ASSERT_EQ(100u, stored.size());
-  for (int32_t i = 0; i < 100; ++i) {
-    EXPECT_EQ(i, stored[size_t(i)].Index);
-    EXPECT_EQ("C:\\m" + std::to_string(i), stored[size_t(i)].Item.Path);
-    EXPECT_EQ(1000 + i, stored[size_t(i)].Item.Size);
+  for (int way = 0; way < 3; ++way) {
+    SCOPED_TRACE(way);
+    TQLRegistry(HKEY_LOCAL_MACHINE).DeleteKey(kUninstallInfoKey);
+    Registry.WriteUninstallKeys(true);
+    TQLItemRecorder earlier;
+    for (int32_t i = 0; i < 100; ++i) earlier.Add("C:\\m" + std::to_string(i), i, 40000.0);
+    TQLItemRecorder run;
+    for (int32_t i = 0; i < 100; ++i) run.Add("C:\\m" + std::to_string(i), 1000 + i, 40001.0);
+    if (way == 2) TQLItemRecorder().Add("C:\\other", 7, 40002.0);
+    if (way == 0) {
+      MergeInstallItems(100);
+    } else {
+      MergeInstallItems(100, &earlier.Added(), &run.Added());
+    }
+    const size_t count = way == 2 ? 101 : 100;
+    EXPECT_EQ(int32_t(count), DwordOf(RawValue(HKEY_LOCAL_MACHINE, kUninstallInfoKey, "InstallItem")));
+    const std::vector<TQLStoredItem> stored = StoredInstallItems();
+    ASSERT_EQ(count, stored.size());
+    for (int32_t i = 0; i < 100; ++i) {
+      EXPECT_EQ(i, stored[size_t(i)].Index);
+      EXPECT_EQ("C:\\m" + std::to_string(i), stored[size_t(i)].Item.Path);
+      EXPECT_EQ(1000 + i, stored[size_t(i)].Item.Size);
+    }
+    if (way == 2) EXPECT_EQ("C:\\other", stored[100].Item.Path);
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, ItemKey(99)));
+    EXPECT_EQ(way == 2, RawValue(HKEY_LOCAL_MACHINE, ItemKey(100), "App00000064").Found);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, ItemKey(128)));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, ItemKey(192)));
   }
-  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, ItemKey(99)));
-  EXPECT_FALSE(RawValue(HKEY_LOCAL_MACHINE, ItemKey(100), "App00000064").Found);
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, ItemKey(128)));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, ItemKey(192)));
 }
 
 TEST_F(InstallRecords, LongPathRecordedWhole) {

@@ -14,7 +14,8 @@ void TQLItemRecorder::Add(const std::string& Path, int32_t Size, TDateTime Time)
   // opened is a failed write.
   if (!FInfo.HasOpenKey() && !FInfo.OpenKey(kUninstallInfoKey, true))
     throw EQLRegistryError("Failed to set data for 'InstallItem'");
-  const int32_t count = FInfo.ReadInteger("InstallItem").value_or(0);
+  if (FCount < 0) FCount = FInfo.ReadInteger("InstallItem").value_or(0);
+  const int32_t count = FCount;
   const std::string group = InstallItemGroupPath(count);
   if (group != FGroupPath) {
     FGroupPath.clear();
@@ -22,8 +23,11 @@ void TQLItemRecorder::Add(const std::string& Path, int32_t Size, TDateTime Time)
       throw EQLRegistryError("Failed to set data for '" + InstallItemValueName(count) + "'");
     FGroupPath = group;
   }
-  const std::vector<uint8_t> record = EncodeInstallItem({Time, Size, Path});
+  const TQLInstallItem item{Time, Size, Path};
+  const std::vector<uint8_t> record = EncodeInstallItem(item);
   FGroup.WriteBinaryData(InstallItemValueName(count), record.data(), record.size());
   // The record is complete before the count admits it.
   FInfo.WriteInteger("InstallItem", count + 1);
+  FCount = count + 1;
+  FAdded.push_back({count, item, std::string()});
 }

@@ -4,13 +4,17 @@
 // records thousands of files in a row; each record is still written as a
 // single append is: the count read from the registry, the record into its
 // group subkey, then the count raised, so an interruption leaves the count
-// describing only complete records.
+// describing only complete records. The count is read once: while a recorder
+// lives it is the only writer of the list. It keeps what it recorded.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include <vector>
+
 #include "archive/QLDateTime.h"
+#include "records/QLInstallRegistory.h"
 #include "shell/QLRegistry.h"
 
 class TQLItemRecorder {
@@ -21,8 +25,13 @@ public:
   // cannot be written.
   void Add(const std::string& Path, int32_t Size, TDateTime Time);
 
+  // The records it wrote, with their slots, in order.
+  const std::vector<TQLStoredItem>& Added() const { return FAdded; }
+
 private:
   TQLRegistry FInfo;   // the uninstall information, which holds the count
   TQLRegistry FGroup;  // the group subkey of the last record
   std::string FGroupPath;
+  int32_t FCount = -1;  // the count as the registry holds it, once read
+  std::vector<TQLStoredItem> FAdded;
 };

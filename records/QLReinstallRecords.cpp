@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 #include <set>
 
 #include "records/QLInstallItem.h"
@@ -66,6 +67,23 @@ void WriteCount(int32_t Count) {
   if (registry.OpenKey(kUninstallInfoKey, true)) registry.WriteInteger("InstallItem", Count);
 }
 
+// The records the run wrote from slot From on, as given when they are all
+// the list holds beyond From, else as read.
+std::vector<TQLStoredItem> RunItems(int32_t From, const std::vector<TQLStoredItem>* Run) {
+  if (Run) {
+    TQLRegistry registry(HKEY_LOCAL_MACHINE);
+    std::optional<int32_t> count;
+    if (registry.OpenKeyReadOnly(kUninstallInfoKey)) {
+      try {
+        count = registry.ReadInteger("InstallItem");
+      } catch (const EQLRegistryError&) {
+      }
+    }
+    if (count && *count == From + int32_t(Run->size()) && (Run->empty() || Run->front().Index == From)) return *Run;
+  }
+  return StoredInstallItems(From);
+}
+
 }  // namespace
 
 std::string EarlierAppPathName(int Number) { return "EarlierAppPath" + std::to_string(Number); }
@@ -107,7 +125,9 @@ void TQLEarlierInstallation::KeepFolders(const std::string& NewAppPath) const {
   for (size_t i = 0; i < kept.size(); ++i) registry.WriteString(EarlierAppPathName(int(i) + 1), kept[i]);
 }
 
-void MergeInstallItems(int32_t EarlierCount, const std::vector<TQLStoredItem>* Earlier) {
+
+void MergeInstallItems(int32_t EarlierCount, const std::vector<TQLStoredItem>* Earlier,
+                       const std::vector<TQLStoredItem>* Run) {
   // With no earlier record the list holds this run's alone, each file once
   // (the uninstall takes the latest record of a path the archive named twice).
   if (EarlierCount <= 0) return;
@@ -116,7 +136,7 @@ void MergeInstallItems(int32_t EarlierCount, const std::vector<TQLStoredItem>* E
   if (Earlier) {
     for (const TQLStoredItem& item : *Earlier)
       if (item.Index < EarlierCount) stored.push_back(item);
-    const std::vector<TQLStoredItem> run = StoredInstallItems(EarlierCount);
+    const std::vector<TQLStoredItem> run = RunItems(EarlierCount, Run);
     stored.insert(stored.end(), run.begin(), run.end());
   } else {
     stored = StoredInstallItems();

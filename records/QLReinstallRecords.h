@@ -47,6 +47,8 @@ private:
 // installation: one record per path, the latest; earlier records of files
 // that are gone are dropped, the run's own always stay. Run again after an
 // interruption, it comes to the same list. Earlier, when given, is what the
-// slots below EarlierCount held when the run began (they are not read
-// again).
-void MergeInstallItems(int32_t EarlierCount, const std::vector<TQLStoredItem>* Earlier = nullptr);
+// slots below EarlierCount held when the run began, and Run what the run
+// recorded from EarlierCount on; each is read again when not given, and Run
+// also when the item count says other records were added.
+void MergeInstallItems(int32_t EarlierCount, const std::vector<TQLStoredItem>* Earlier = nullptr,
+                       const std::vector<TQLStoredItem>* Run = nullptr);
