@@ -222,6 +222,7 @@ void TQLInstallTransaction::NoteLeftovers(const std::vector<std::string>& Paths)
 void TQLInstallTransaction::WillCreate(const std::string& Path) {
   MakeFolders(ParentFolder(Path));
   AddEntry(Entry(TQLJournalKind::FileMade, Path, true));
+  FWritten.insert(FComparable.Of(Path));
 }
 
 bool TQLInstallTransaction::IsEarlierFile(const std::string& Path) {
