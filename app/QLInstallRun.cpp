@@ -166,6 +166,7 @@ void RegisterBrowserPlugins(TQLInstallTransaction& Run, const std::string& DestF
   RemoveBrowserMimeKeys();
   WriteBrowserMimeKeys();
   WriteRuntimeFileClsid();
+  Run.KeepBrowserPluginFiles(BrowserPluginFolders());
   InstallNetscapePlugins(DestFolder);
   RemoveJavaPluginClasses();
   SetupLog("browser plug-ins installed from: " + DestFolder + "\\NPPQESE.DLL");

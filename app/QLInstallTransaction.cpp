@@ -251,8 +251,9 @@ bool TQLInstallTransaction::KeepFile(const std::string& Path, bool Ours) {
   entry.Backup = FreshKeptFile();
   MakeFolders(ParentFolder(entry.Backup));
   AddEntry(entry);
-  // Never over another file; one gone meanwhile leaves the way clear.
-  if (MoveFileExA(Path.c_str(), entry.Backup.c_str(), 0)) {
+  // Never over another file; one gone meanwhile leaves the way clear. A
+  // file on another volume (a browser's plug-in folder) is copied there.
+  if (MoveFileExA(Path.c_str(), entry.Backup.c_str(), MOVEFILE_COPY_ALLOWED)) {
     if (!Ours) SetupLog("kept aside (not the product's own): " + Path + " as " + entry.Backup);
   } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
     return false;
@@ -261,6 +262,20 @@ bool TQLInstallTransaction::KeepFile(const std::string& Path, bool Ours) {
   FWritten.erase(comparable);
   FMovedAway.insert(comparable);
   return true;
+}
+
+void TQLInstallTransaction::KeepBrowserPluginFiles(const std::vector<std::string>& PluginFolders) {
+  std::set<std::string> seen;  // two browsers may share a folder
+  for (const std::string& folder : PluginFolders) {
+    if (!seen.insert(ComparablePathOf(folder)).second) continue;
+    const TQLPluginFiles files = PluginFilesIn(folder);
+    if (!FileExists(files.Written))
+      WillCreate(files.Written);
+    else if (!KeepFile(files.Written, FEarlier.Exists()))
+      SetupLog("error: could not be kept aside: " + files.Written);
+    for (const std::string& file : files.Deleted)
+      if (FileExists(file) && !KeepFile(file, false)) SetupLog("error: could not be kept aside: " + file);
+  }
 }
 
 bool TQLInstallTransaction::HoldsFile(const std::string& Path) {

@@ -52,6 +52,11 @@ public:
   void WillCreate(const std::string& Path);
   // A file at Path, moved aside; Ours when it is an earlier installation's.
   bool KeepFile(const std::string& Path, bool Ours);
+  // The files the browser plug-in installation writes and deletes in the
+  // browsers' plug-in folders: each one there kept aside (the plug-in of an
+  // earlier installation as its own, anything else for the uninstall to put
+  // back), each one written noted as the run's.
+  void KeepBrowserPluginFiles(const std::vector<std::string>& PluginFolders);
 
   // TQLDiskKeeper: the extraction's files, folders and replacements.
   bool HoldsFile(const std::string& Path) override;

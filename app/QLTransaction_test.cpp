@@ -178,6 +178,29 @@ TEST_F(Transactions, AnotherProductsFileTypeIsPutBack) {
     TQLRegistry(HKEY_CLASSES_ROOT).DeleteKey(key);
 }
 
+// What the plug-in installation replaces or deletes in a browser's plug-in
+// folder (a copy of the plug-in no installation on record made, the sibling
+// product's plug-in and Java class) is kept, through a reinstall too, and
+// back byte for byte after the uninstall.
+TEST_F(Transactions, AnotherProductsPluginFilesArePutBack) {
+  RegisterBrowser();
+  const std::string plugins = Browser / "PLUGINS";
+  const std::map<std::string, std::string> theirs = {{"NPLTPLAY.DLL", "the sibling's plug-in"},
+                                                     {"NPPQESE.DLL", "a copy of no installation on record"},
+                                                     {"LumitracePlugin.class", "the sibling's class"}};
+  for (const auto& [name, text] : theirs) WriteTextFile(plugins + "\\" + name, text);
+  Install();
+  EXPECT_FALSE(PathExists(plugins + "\\NPLTPLAY.DLL"));
+  EXPECT_FALSE(PathExists(plugins + "\\LumitracePlugin.class"));
+  EXPECT_EQ(ReadTextFile(Folder + "\\NPPQESE.DLL"), ReadTextFile(plugins + "\\NPPQESE.DLL"));
+  Install();
+  EXPECT_EQ(ReadTextFile(Folder + "\\NPPQESE.DLL"), ReadTextFile(plugins + "\\NPPQESE.DLL"));
+  std::string closing;
+  Uninstall("OK", &closing);
+  for (const auto& [name, text] : theirs) EXPECT_EQ(text, ReadTextFile(plugins + "\\" + name)) << name;
+  EXPECT_FALSE(PathExists(Folder + "\\UNINST\\KEPT"));
+}
+
 // A reinstall stopped halfway is undone at the next start of the setup: the
 // earlier installation is there byte for byte, recorded, with its shortcuts.
 TEST_F(Transactions, ReinstallStoppedHalfwayIsUndoneAtTheNextStart) {

@@ -41,6 +41,7 @@ const char* const kContentTypeKeys[] = {"\\Mime\\Database\\Content Type\\applica
 const char kControlFile[] = "axpqeng.dll";
 const char kPluginFile[] = "NPPQESE.DLL";
 const char kSiblingPluginFile[] = "NPLTPLAY.DLL";
+const char* const kJavaClasses[] = {"LumitracePlugin.class", "KORPrismora.class"};
 
 void WriteMimeExtension(TQLRegistry& Registry, const std::string& Key, const char* Extension) {
   if (!Registry.OpenKey(Key, true)) return;
@@ -195,4 +196,9 @@ void InstallNetscapePlugins(const std::string& DestFolder) {
 
 void RemoveNetscapePlugins() { DeleteFromEveryPluginFolder(kPluginFile, kSiblingPluginFile); }
 
-void RemoveJavaPluginClasses() { DeleteFromEveryPluginFolder("LumitracePlugin.class", "KORPrismora.class"); }
+void RemoveJavaPluginClasses() { DeleteFromEveryPluginFolder(kJavaClasses[0], kJavaClasses[1]); }
+
+TQLPluginFiles PluginFilesIn(const std::string& Folder) {
+  return {Folder + "\\" + kPluginFile,
+          {Folder + "\\" + kSiblingPluginFile, Folder + "\\" + kJavaClasses[0], Folder + "\\" + kJavaClasses[1]}};
+}

@@ -49,5 +49,13 @@ bool UnregisterActiveXControl(const std::string& Folder);
 // Copies DestFolder\NPPQESE.DLL into every plug-in folder, telling the user
 // about each copy that fails, and deletes the sibling's plug-in there.
 void InstallNetscapePlugins(const std::string& DestFolder);
+// What the plug-in installation does in Folder: the file it writes
+// (Folder\NPPQESE.DLL) and the files it deletes (the sibling's plug-in and
+// the two Java classes).
+struct TQLPluginFiles {
+  std::string Written;
+  std::vector<std::string> Deleted;
+};
+TQLPluginFiles PluginFilesIn(const std::string& Folder);
 void RemoveNetscapePlugins();
 void RemoveJavaPluginClasses();
