@@ -203,7 +203,9 @@ TEST_F(InstallRecords, MergedRecordsMoveDownOverTheEarlierOnes) {
       EXPECT_EQ("C:\\m" + std::to_string(i), stored[size_t(i)].Item.Path);
       EXPECT_EQ(1000 + i, stored[size_t(i)].Item.Size);
     }
-    if (way == 2) EXPECT_EQ("C:\\other", stored[100].Item.Path);
+    if (way == 2) {
+      EXPECT_EQ("C:\\other", stored[100].Item.Path);
+    }
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, ItemKey(99)));
     EXPECT_EQ(way == 2, RawValue(HKEY_LOCAL_MACHINE, ItemKey(100), "App00000064").Found);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, ItemKey(128)));
