@@ -2,15 +2,15 @@
 // the uninstall information), one record per installed file. The keys it
 // writes into stay open from one record to the next, since an extraction
 // records thousands of files in a row; each record is still written as a
-// single append is: the count read from the registry, the record into its
-// group subkey, then the count raised, so an interruption leaves the count
-// describing only complete records. The count is read once: while a recorder
-// lives it is the only writer of the list. It keeps what it recorded.
+// single append is: the record into its group subkey, then the count raised,
+// so an interruption leaves the count describing only complete records. The
+// count is read from the registry once, at the first record: while a
+// recorder lives it is the only writer of the list. It keeps what it
+// recorded.
 #pragma once
 
 #include <cstdint>
 #include <string>
-
 #include <vector>
 
 #include "archive/QLDateTime.h"
