@@ -67,18 +67,23 @@ void WriteCount(int32_t Count) {
   if (registry.OpenKey(kUninstallInfoKey, true)) registry.WriteInteger("InstallItem", Count);
 }
 
+// The item count of the open uninstall information; nothing when it is
+// missing or no number.
+std::optional<int32_t> ItemCountOf(const TQLRegistry& Info) {
+  try {
+    return Info.ReadInteger("InstallItem");
+  } catch (const EQLRegistryError&) {
+    return std::nullopt;
+  }
+}
+
 // The records the run wrote from slot From on, as given when they are all
 // the list holds beyond From, else as read.
 std::vector<TQLStoredItem> RunItems(int32_t From, const std::vector<TQLStoredItem>* Run) {
   if (Run) {
     TQLRegistry registry(HKEY_LOCAL_MACHINE);
-    std::optional<int32_t> count;
-    if (registry.OpenKeyReadOnly(kUninstallInfoKey)) {
-      try {
-        count = registry.ReadInteger("InstallItem");
-      } catch (const EQLRegistryError&) {
-      }
-    }
+    const std::optional<int32_t> count =
+        registry.OpenKeyReadOnly(kUninstallInfoKey) ? ItemCountOf(registry) : std::nullopt;
     if (count && *count == From + int32_t(Run->size()) && (Run->empty() || Run->front().Index == From)) return *Run;
   }
   return StoredInstallItems(From);
@@ -102,11 +107,7 @@ TQLEarlierInstallation TQLEarlierInstallation::Read() {
   };
   readFolder("AppPath");
   for (int n = 1; registry.ValueExists(EarlierAppPathName(n)); ++n) readFolder(EarlierAppPathName(n));
-  int32_t counted = -1;
-  try {
-    counted = registry.ReadInteger("InstallItem").value_or(-1);
-  } catch (const EQLRegistryError&) {
-  }
+  const int32_t counted = ItemCountOf(registry).value_or(-1);
   registry.CloseKey();
   earlier.FItems = StoredInstallItems();
   earlier.FItemCount = std::max(counted, UsedItemSlots(earlier.FItems));
@@ -124,7 +125,6 @@ void TQLEarlierInstallation::KeepFolders(const std::string& NewAppPath) const {
   for (int n = 1; registry.ValueExists(EarlierAppPathName(n)); ++n) registry.DeleteValue(EarlierAppPathName(n));
   for (size_t i = 0; i < kept.size(); ++i) registry.WriteString(EarlierAppPathName(int(i) + 1), kept[i]);
 }
-
 
 void MergeInstallItems(int32_t EarlierCount, const std::vector<TQLStoredItem>* Earlier,
                        const std::vector<TQLStoredItem>* Run) {
