@@ -11,15 +11,14 @@ std::string UpperCase(std::string Text) {
   return Text;
 }
 
+}  // namespace
+
 // The long form of a normal path that exists; the path itself otherwise
 // (nothing there to remove, nothing to be misled by).
-std::string LongFormOf(const std::string& Normal) {
-  char buffer[MAX_PATH * 2] = {};
-  const DWORD n = GetLongPathNameA(Normal.c_str(), buffer, sizeof buffer);
-  return n > 0 && n < sizeof buffer ? NormalisedPath(std::string(buffer, n)) : Normal;
+std::string TQLInstallBounds::LongFormOf(const std::string& Normal) {
+  const std::string longForm = NormalisedPath(FLongPaths.Of(Normal));
+  return longForm.empty() ? Normal : longForm;
 }
-
-}  // namespace
 
 TQLInstallBounds::TQLInstallBounds(const std::vector<std::string>& Roots) {
   for (const std::string& root : Roots) {

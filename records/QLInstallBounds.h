@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/QLFolderSafety.h"
+
 class TQLInstallBounds {
 public:
   explicit TQLInstallBounds(const std::vector<std::string>& Roots);
@@ -23,9 +25,11 @@ public:
 
 private:
   std::string CheckedFolder(const std::string& Normal);
+  std::string LongFormOf(const std::string& Normal);
   bool IsLink(const std::string& Folder);
 
   std::vector<std::string> FRoots;              // normal, long, upper case
   std::map<std::string, std::string> FFolders;  // normal folder -> its answer
   std::map<std::string, bool> FLinks;           // folder -> whether it is a link or junction
+  TQLLongPaths FLongPaths;
 };

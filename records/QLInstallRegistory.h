@@ -78,8 +78,9 @@ public:
   // tells the folders never to remove (its reading costs a few hundred
   // system calls: a caller that needs it again passes its own).
   TQLUninstallOutcome UninstallItems(const TQLFolderSafety& Safety = TQLFolderSafety());
-  // UninstallItems, then the Start-menu folder, the file types, every key of
-  // the product and the vendor key when it is left empty.
+  // The file types, UninstallItems, then the Start-menu folder, every key of
+  // the product and the vendor key when it is left empty; the shell hears
+  // of the file types at the end, once another product's are back.
   TQLUninstallOutcome Uninstall(const TQLRegistExt* FileTypes, int Count,
                                 const TQLFolderSafety& Safety = TQLFolderSafety());
 };

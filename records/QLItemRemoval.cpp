@@ -98,8 +98,10 @@ void TQLItemRemoval::RemoveFolders(const TQLFolderSafety& Safety) {
   std::vector<std::string> folders = FFolders;
   std::stable_sort(folders.begin(), folders.end(),
                    [](const std::string& a, const std::string& b) { return Depth(a) > Depth(b); });
+  TQLComparablePaths forms;
   for (const std::string& folder : folders) {
-    if (FBounds.FolderInside(folder).empty() || !Safety.MayRemove(folder) || RemoveDirectoryA(folder.c_str())) continue;
+    if (FBounds.FolderInside(folder).empty() || !Safety.MayRemove(folder, forms) || RemoveDirectoryA(folder.c_str()))
+      continue;
     // A folder kept only by a file left to the next start goes after it.
     if (IsNTFamily() && HoldsQueuedFile(folder)) DeleteFileAtReboot(folder);
   }

@@ -3,8 +3,10 @@
 #include <windows.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <knownfolders.h>
 
 #include <cstdlib>
+#include <optional>
 
 #include "shell/QLFileUtils.h"
 #include "shell/QLPathRules.h"
@@ -33,19 +35,33 @@ std::string KernelFolder(const char* Function) {
   return n > 0 && n < MAX_PATH ? std::string(path, n) : std::string();
 }
 
+struct TQLKnownPlace {
+  std::string Path;
+  TQLFolderRole Role;
+};
+
+// The role the shell's folder identifier gives a folder.
+TQLFolderRole RoleOfKnownFolder(const KNOWNFOLDERID& Id) {
+  for (const KNOWNFOLDERID* programFiles :
+       {&FOLDERID_ProgramFiles, &FOLDERID_ProgramFilesX86, &FOLDERID_ProgramFilesX64, &FOLDERID_ProgramFilesCommon,
+        &FOLDERID_ProgramFilesCommonX86, &FOLDERID_ProgramFilesCommonX64})
+    if (IsEqualGUID(Id, *programFiles)) return TQLFolderRole::ProgramFiles;
+  return IsEqualGUID(Id, FOLDERID_Profile) ? TQLFolderRole::Profile : TQLFolderRole::ShellFolder;
+}
+
 // Every folder the shell knows by identifier (Windows Vista and later:
 // Downloads and the like have no folder number). Needs COM on this thread;
 // without it, or on older systems, the list is empty.
-std::vector<std::string> KnownFolderPaths() {
-  std::vector<std::string> paths;
+std::vector<TQLKnownPlace> KnownFolderPlaces() {
+  std::vector<TQLKnownPlace> places;
   IKnownFolderManager* raw = nullptr;
   if (FAILED(CoCreateInstance(__uuidof(KnownFolderManager), nullptr, CLSCTX_INPROC_SERVER, __uuidof(IKnownFolderManager),
                               reinterpret_cast<void**>(&raw))))
-    return paths;
+    return places;
   TQLComPtr<IKnownFolderManager> manager(raw);
   KNOWNFOLDERID* rawIds = nullptr;
   UINT count = 0;
-  if (FAILED(manager.Get()->GetFolderIds(&rawIds, &count))) return paths;
+  if (FAILED(manager.Get()->GetFolderIds(&rawIds, &count))) return places;
   TQLCoTaskMem<KNOWNFOLDERID> ids(rawIds);
   for (UINT i = 0; i < count; ++i) {
     PWSTR rawPath = nullptr;
@@ -56,9 +72,9 @@ std::vector<std::string> KnownFolderPaths() {
     const HRESULT found = SHGetKnownFolderPath(ids.Get()[i], KF_FLAG_DONT_VERIFY, nullptr, &rawPath);
     TQLCoTaskMem<wchar_t> path(rawPath);
     if (FAILED(found) || !rawPath) continue;
-    paths.push_back(ShownAnsiOf(TQLWideText(path.Get())));
+    places.push_back({ShownAnsiOf(TQLWideText(path.Get())), RoleOfKnownFolder(ids.Get()[i])});
   }
-  return paths;
+  return places;
 }
 
 // The role the shell's folder number gives a folder.
@@ -73,6 +89,17 @@ TQLFolderRole RoleOfCsidl(int Csidl) {
   }
 }
 
+// The last name of Path as its folder lists it; none when it is not there.
+// A step ("." or "..") is no name and stays as written.
+std::optional<std::string> ListedName(const std::string& Path) {
+  const std::string name = Path.substr(Path.rfind('\\') + 1);
+  if (name == "." || name == "..") return name;
+  WIN32_FIND_DATAA entry;
+  TQLFindHandle find(FindFirstFileA(Path.c_str(), &entry));
+  if (!find) return std::nullopt;
+  return std::string(entry.cFileName);
+}
+
 }  // namespace
 
 std::string ComparablePathOf(const std::string& Path) {
@@ -85,20 +112,56 @@ bool SamePath(const std::string& A, const std::string& B) {
   return !A.empty() && ComparablePathOf(A) == ComparablePathOf(B);
 }
 
+std::string TQLLongPaths::Of(const std::string& FullPath) {
+  const std::string path = WithoutTrailingSeparators(FullPath);
+  const std::optional<std::string> found = Found(path);
+  if (!found) return FullPath;
+  // A separator the path was written with stays, as GetLongPathName keeps it.
+  return *found + FullPath.substr(path.size());
+}
+
+std::optional<std::string> TQLLongPaths::Found(const std::string& Path) {
+  auto known = FFound.find(Path);
+  if (known != FFound.end()) return known->second;
+  std::optional<std::string> found;
+  const std::string parent = ParentFolder(Path);
+  if (IsDriveOrShareRoot(Path) || parent.empty()) {
+    found = Path;
+  } else if (Path.find_first_of("*?", parent.size()) == std::string::npos) {
+    const std::optional<std::string> parentForm = Found(WithoutTrailingSeparators(parent));
+    const std::optional<std::string> name = parentForm ? ListedName(Path) : std::nullopt;
+    if (name) found = *parentForm + "\\" + *name;
+  }
+  FFound.emplace(Path, found);
+  return found;
+}
+
 std::string TQLComparablePaths::Of(const std::string& Path) {
   const std::string full = FullPathOf(Path);
   const size_t slash = full.rfind('\\');
-  if (slash == std::string::npos || slash + 1 == full.size()) return ComparablePathOf(Path);
+  if (slash == std::string::npos || slash + 1 == full.size()) return OfFolder(Path);
   const std::string folder = full.substr(0, slash);
   auto found = FFolders.find(folder);
-  if (found == FFolders.end()) found = FFolders.emplace(folder, ComparablePathOf(folder + "\\")).first;
+  if (found == FFolders.end()) found = FFolders.emplace(folder, OfFolder(folder + "\\")).first;
   std::string name = full.substr(slash + 1);
   CharUpperBuffA(&name[0], DWORD(name.size()));
   return found->second + "\\" + name;
 }
 
+std::string TQLComparablePaths::OfFolder(const std::string& Path) {
+  std::string path = WithoutTrailingSeparators(FLongPaths.Of(FullPathOf(Path)));
+  if (!path.empty()) CharUpperBuffA(&path[0], DWORD(path.size()));
+  return path;
+}
+
 TQLFolderSafety::TQLFolderSafety() {
-  for (int csidl = 0; csidl <= kLastCsidl; ++csidl) Protect(SpecialFolderPlace(csidl), RoleOfCsidl(csidl));
+  // Where the shell names its folders by identifier, every folder it names
+  // by number is among them; the numbers, about as many, are asked only of
+  // an older shell.
+  const std::vector<TQLKnownPlace> known = KnownFolderPlaces();
+  for (const TQLKnownPlace& place : known) Protect(place.Path, place.Role);
+  if (known.empty())
+    for (int csidl = 0; csidl <= kLastCsidl; ++csidl) Protect(SpecialFolderPlace(csidl), RoleOfCsidl(csidl));
   for (const char* function : {"GetWindowsDirectoryA", "GetSystemDirectoryA", "GetSystemWindowsDirectoryA",
                                "GetSystemWow64DirectoryA"})
     Protect(KernelFolder(function), TQLFolderRole::SystemTree);
@@ -109,20 +172,21 @@ TQLFolderSafety::TQLFolderSafety() {
     const char* value = std::getenv(variable);
     if (value) Protect(value, TQLFolderRole::ProgramFiles);
   }
-  for (const std::string& folder : KnownFolderPaths()) Protect(folder, TQLFolderRole::ShellFolder);
-  FFormOf.clear();
+  FForms = TQLComparablePaths();
 }
 
 void TQLFolderSafety::Protect(const std::string& Path, TQLFolderRole Role) {
-  if (Path.empty()) return;
-  auto form = FFormOf.find(Path);
-  if (form == FFormOf.end()) form = FFormOf.emplace(Path, ComparablePathOf(Path)).first;
-  FProtected.push_back({form->second, Role});
+  if (!Path.empty()) FProtected.push_back({FForms.OfFolder(Path), Role});
 }
 
 bool TQLFolderSafety::MayRemove(const std::string& Path) const {
+  TQLComparablePaths forms;
+  return MayRemove(Path, forms);
+}
+
+bool TQLFolderSafety::MayRemove(const std::string& Path, TQLComparablePaths& Forms) const {
   if (Path.empty()) return false;
-  const std::string folder = ComparablePathOf(Path);
+  const std::string folder = Forms.OfFolder(Path);
   if (IsDriveOrShareRoot(folder)) return false;
   for (const TQLProtectedFolder& kept : FProtected)
     if (IsSameOrAbove(folder, kept.Path)) return false;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,15 +21,31 @@ std::string ComparablePathOf(const std::string& Path);
 // Whether A and B name the same file or folder (by the comparable form).
 bool SamePath(const std::string& A, const std::string& B);
 
+// The long forms of many absolute paths that share folders, as
+// GetLongPathName gives them (a path with a name that is not there stays as
+// written), with each folder on the way looked up once. The answers are
+// those of the moment each folder was first looked at.
+class TQLLongPaths {
+public:
+  std::string Of(const std::string& FullPath);
+
+private:
+  std::optional<std::string> Found(const std::string& Path);
+  std::map<std::string, std::optional<std::string>> FFound;  // path -> long form; none: not there
+};
+
 // The comparable form of the many files an installation records, which lie
 // in a few dozen folders: each folder's long form is asked of the file
-// system once. The file's own name is taken as written (upper-cased), as
-// the records hold it: the name the archive gave the file.
+// system once. Of takes the file's own name as written (upper-cased), as
+// the records hold it: the name the archive gave the file. OfFolder gives
+// what ComparablePathOf gives.
 class TQLComparablePaths {
 public:
   std::string Of(const std::string& Path);
+  std::string OfFolder(const std::string& Path);
 
 private:
+  TQLLongPaths FLongPaths;
   std::map<std::string, std::string> FFolders;  // full folder path -> comparable form
 };
 
@@ -36,8 +53,10 @@ class TQLFolderSafety {
 public:
   TQLFolderSafety();
 
-  // May the uninstall remove or queue the folder Path?
+  // May the uninstall remove or queue the folder Path? A caller with many
+  // folders passes its own Forms, which then looks at each folder once.
   bool MayRemove(const std::string& Path) const;
+  bool MayRemove(const std::string& Path, TQLComparablePaths& Forms) const;
 
   // The protected folders, in the comparable form, with their roles.
   const std::vector<TQLProtectedFolder>& ProtectedFolders() const { return FProtected; }
@@ -45,8 +64,7 @@ public:
 private:
   void Protect(const std::string& Path, TQLFolderRole Role);
   std::vector<TQLProtectedFolder> FProtected;
-  // While the list is made: each place's comparable form, by the name the
-  // system gave (half the places are named twice, by number and by
-  // identifier, and each form costs a look at every folder on the way).
-  std::map<std::string, std::string> FFormOf;
+  // While the list is made: the places' comparable forms, which share most
+  // of their folders.
+  TQLComparablePaths FForms;
 };

@@ -34,6 +34,20 @@ TEST_F(FolderSafety, SystemAndShellFoldersAndWhatIsAboveThemStay) {
   EXPECT_FALSE(safety.MayRemove(""));
 }
 
+// Every folder the shell names by number is protected, whether the list
+// came from the folder numbers or from the folder identifiers.
+TEST_F(FolderSafety, EveryNumberedShellFolderIsProtected) {
+  TQLFolderSafety safety;
+  int named = 0;
+  for (int csidl = 0; csidl <= 0x3F; ++csidl) {
+    const std::string place = SpecialFolderPlace(csidl);
+    if (place.empty()) continue;
+    ++named;
+    EXPECT_FALSE(safety.MayRemove(place)) << csidl << " " << place;
+  }
+  EXPECT_GT(named, 20);
+}
+
 TEST_F(FolderSafety, TheSameFolderInOtherLettersOrShortNamesStays) {
   TQLFolderSafety safety;
   std::string programFiles = GetSpecialFolderPath(CSIDL_PROGRAM_FILES);
@@ -52,6 +66,36 @@ TEST_F(FolderSafety, FoldersBelowThemMayGo) {
   EXPECT_TRUE(safety.MayRemove("D:\\Apps\\Prismora"));
   EXPECT_FALSE(SamePath("D:\\Apps\\Prismora", "D:\\Apps\\Prismora2"));
   EXPECT_FALSE(SamePath("", ""));
+}
+
+// One look per folder gives what the system's own long-path function gives,
+// for paths written in short names, in other letters, with names not there,
+// with wildcards, and for roots; asked in one run, so that what a path
+// leaves behind cannot mislead the next.
+TEST_F(FolderSafety, LongPathsAsTheSystemGivesThem) {
+  const std::string folder = GetSpecialFolderPath(CSIDL_PROGRAM_FILES) + "\\Prismora Long Paths\\Data Folder";
+  ASSERT_TRUE(ForceDirectories(folder));
+  char shortForm[MAX_PATH] = {};
+  ASSERT_NE(0u, GetShortPathNameA(folder.c_str(), shortForm, MAX_PATH));
+  const std::string brief = shortForm;
+  ASSERT_NE(folder, brief);
+  std::string lower = folder;
+  CharLowerBuffA(&lower[0], DWORD(lower.size()));
+
+  TQLLongPaths longPaths;
+  for (const std::string& path :
+       {brief + "\\missing\\deeper", brief, brief + "\\", lower, brief + "\\..", brief + "\\*", brief + "\\Dat?",
+        std::string("C:\\"), std::string("c:"), std::string("C:\\windows\\win.ini"), brief + "\\missing",
+        std::string("Q:\\no drive\\x")}) {
+    char buffer[MAX_PATH * 2] = {};
+    const DWORD n = GetLongPathNameA(path.c_str(), buffer, sizeof buffer);
+    const std::string expected = n > 0 && n < sizeof buffer ? std::string(buffer, n) : path;
+    std::string got = longPaths.Of(path);
+    EXPECT_EQ(0, lstrcmpiA(expected.c_str(), got.c_str())) << path << " -> " << got << ", expected " << expected;
+  }
+  EXPECT_EQ(folder, longPaths.Of(brief));
+  RemoveDirectoryA(folder.c_str());
+  RemoveDirectoryA(folder.substr(0, folder.rfind('\\')).c_str());
 }
 
 // The installation's many records: each path in the form ComparablePathOf

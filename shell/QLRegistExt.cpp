@@ -41,14 +41,21 @@ void RemoveRow(TQLRegistry& Registry, const TQLRegistExt& Row) {
 }  // namespace
 
 void RegisterFileTypes(const TQLRegistExt* Table, int Count, const std::string& AppPath, bool Register) {
-  TQLRegistry registry(HKEY_CLASSES_ROOT);
-  for (int i = 0; i < Count; ++i) {
-    const TQLRegistExt& row = Table[i];
-    if (row.Ext.empty()) continue;
-    if (Register)
-      RegisterRow(registry, row, AppPath);
-    else
-      RemoveRow(registry, row);
+  if (!Register) {
+    RemoveFileTypes(Table, Count);
+    NotifyFileTypesChanged();
+    return;
   }
-  SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+  TQLRegistry registry(HKEY_CLASSES_ROOT);
+  for (int i = 0; i < Count; ++i)
+    if (!Table[i].Ext.empty()) RegisterRow(registry, Table[i], AppPath);
+  NotifyFileTypesChanged();
 }
+
+void RemoveFileTypes(const TQLRegistExt* Table, int Count) {
+  TQLRegistry registry(HKEY_CLASSES_ROOT);
+  for (int i = 0; i < Count; ++i)
+    if (!Table[i].Ext.empty()) RemoveRow(registry, Table[i]);
+}
+
+void NotifyFileTypesChanged() { SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr); }
