@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <shlobj.h>
 #include <shobjidl.h>
-#include <knownfolders.h>
 
 #include <cstdlib>
 #include <optional>
@@ -40,13 +39,23 @@ struct TQLKnownPlace {
   TQLFolderRole Role;
 };
 
+// The folder identifiers that give a folder a role of its own, written out:
+// the system's identifier library would bring every identifier it knows.
+constexpr KNOWNFOLDERID kProgramFilesIds[] = {
+    {0x905e63b6, 0xc1bf, 0x494e, {0xb2, 0x9c, 0x65, 0xb7, 0x32, 0xd3, 0xd2, 0x1a}},  // program files
+    {0x7c5a40ef, 0xa0fb, 0x4bfc, {0x87, 0x4a, 0xc0, 0xf2, 0xe0, 0xb9, 0xfa, 0x8e}},  // 32-bit program files
+    {0x6d809377, 0x6af0, 0x444b, {0x89, 0x57, 0xa3, 0x77, 0x3f, 0x02, 0x20, 0x0e}},  // 64-bit program files
+    {0xf7f1ed05, 0x9f6d, 0x47a2, {0xaa, 0xae, 0x29, 0xd3, 0x17, 0xc6, 0xf0, 0x66}},  // common files
+    {0xde974d24, 0xd9c6, 0x4d3e, {0xbf, 0x91, 0xf4, 0x45, 0x51, 0x20, 0xb9, 0x17}},  // 32-bit common files
+    {0x6365d5a7, 0x0f0d, 0x45e5, {0x87, 0xf6, 0x0d, 0xa5, 0x6b, 0x6a, 0x4f, 0x7d}},  // 64-bit common files
+};
+constexpr KNOWNFOLDERID kProfileId = {0x5e6c858f, 0x0e22, 0x4760, {0x9a, 0xfe, 0xea, 0x33, 0x17, 0xb6, 0x71, 0x73}};
+
 // The role the shell's folder identifier gives a folder.
 TQLFolderRole RoleOfKnownFolder(const KNOWNFOLDERID& Id) {
-  for (const KNOWNFOLDERID* programFiles :
-       {&FOLDERID_ProgramFiles, &FOLDERID_ProgramFilesX86, &FOLDERID_ProgramFilesX64, &FOLDERID_ProgramFilesCommon,
-        &FOLDERID_ProgramFilesCommonX86, &FOLDERID_ProgramFilesCommonX64})
-    if (IsEqualGUID(Id, *programFiles)) return TQLFolderRole::ProgramFiles;
-  return IsEqualGUID(Id, FOLDERID_Profile) ? TQLFolderRole::Profile : TQLFolderRole::ShellFolder;
+  for (const KNOWNFOLDERID& programFiles : kProgramFilesIds)
+    if (IsEqualGUID(Id, programFiles)) return TQLFolderRole::ProgramFiles;
+  return IsEqualGUID(Id, kProfileId) ? TQLFolderRole::Profile : TQLFolderRole::ShellFolder;
 }
 
 // Every folder the shell knows by identifier (Windows Vista and later:
@@ -132,7 +141,7 @@ std::optional<std::string> TQLLongPaths::Found(const std::string& Path) {
     const std::optional<std::string> name = parentForm ? ListedName(Path) : std::nullopt;
     if (name) found = *parentForm + "\\" + *name;
   }
-  FFound.emplace(Path, found);
+  if (found) FFound.emplace(Path, *found);
   return found;
 }
 

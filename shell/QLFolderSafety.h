@@ -23,15 +23,16 @@ bool SamePath(const std::string& A, const std::string& B);
 
 // The long forms of many absolute paths that share folders, as
 // GetLongPathName gives them (a path with a name that is not there stays as
-// written), with each folder on the way looked up once. The answers are
-// those of the moment each folder was first looked at.
+// written), with each folder on the way looked up once. A name found is
+// remembered (a rename under it is not seen); one not there is looked for
+// again the next time, since the run may make it.
 class TQLLongPaths {
 public:
   std::string Of(const std::string& FullPath);
 
 private:
   std::optional<std::string> Found(const std::string& Path);
-  std::map<std::string, std::optional<std::string>> FFound;  // path -> long form; none: not there
+  std::map<std::string, std::string> FFound;  // path found -> its long form
 };
 
 // The comparable form of the many files an installation records, which lie
