@@ -135,8 +135,10 @@ void FinishRun(const TQLRunJournal& Journal, const std::vector<TQLStoredItem>* E
       case TQLJournalKind::KeyMade:
         if (entry.Ours)
           DropKept(entry);
-        else
+        else if (IsKept(entry))
           KeepForLifetime(entry);
+        else
+          SetupLog("nothing kept (gone before it was moved aside): " + entry.Path);
         break;
       default: break;
     }

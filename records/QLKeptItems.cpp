@@ -150,6 +150,10 @@ bool PutBack(const TQLJournalEntry& Entry, bool ReplaceExisting) {
   }
 }
 
+bool IsKept(const TQLJournalEntry& Entry) {
+  return Entry.Kind != TQLJournalKind::FileKept || FileExists(Entry.Backup);
+}
+
 void DropKept(const TQLJournalEntry& Entry) {
   if (Entry.Kind == TQLJournalKind::FileKept) DeleteFileIfExists(Entry.Backup);
 }
@@ -176,6 +180,7 @@ std::vector<std::string> RestoreKeptForLifetime(const std::vector<std::string>& 
   if (info.OpenKey(kUninstallInfoKey, false)) {
     std::vector<TKeptValue> kept = KeptList(info);
     for (auto it = kept.rbegin(); it != kept.rend(); ++it) {
+      const bool there = IsKept(it->Entry);
       bool back = false;
       try {
         back = PutBack(it->Entry, false);
@@ -186,7 +191,7 @@ std::vector<std::string> RestoreKeptForLifetime(const std::vector<std::string>& 
         left.push_back(it->Entry.Path);
         continue;
       }
-      SetupLog("put back: " + it->Entry.Path);
+      SetupLog((there ? "put back: " : "nothing kept to put back: ") + it->Entry.Path);
       if (info.OpenKey(kUninstallInfoKey, false)) info.DeleteValue(it->Name);
       if (!it->Entry.Backup.empty()) emptied.insert(ParentFolder(it->Entry.Backup));
     }

@@ -34,6 +34,10 @@ TQLJournalEntry SavedFileEntry(const std::string& Path, bool Ours);
 // file that was never moved).
 bool PutBack(const TQLJournalEntry& Entry, bool ReplaceExisting);
 
+// Whether the kept thing is there to be put back: false for a file that
+// was never moved aside (gone before the move) or is back already.
+bool IsKept(const TQLJournalEntry& Entry);
+
 // Forgets a kept thing that is not needed any more: a moved file deleted.
 void DropKept(const TQLJournalEntry& Entry);
 
