@@ -217,8 +217,8 @@ TQLUninstallOutcome TQLInstallRegistory::UninstallItems(const TQLFolderSafety& S
 TQLUninstallOutcome TQLInstallRegistory::Uninstall(const TQLRegistExt* FileTypes, int Count,
                                                    const TQLFolderSafety& Safety) {
   // The file types go first: another product's that the installation kept
-  // are put back with the files. The shell hears of it once, at the end.
-  RemoveFileTypes(FileTypes, Count);
+  // are put back with the files.
+  RegisterFileTypes(FileTypes, Count, AppPath, false);
   const TQLUninstallOutcome outcome = UninstallItems(Safety);
   DeleteProgramsFolder("Prismora SE");
   WriteSection(false, "");
@@ -226,6 +226,5 @@ TQLUninstallOutcome TQLInstallRegistory::Uninstall(const TQLRegistExt* FileTypes
   DeleteProductKeys();
   DeleteVendorKeyIfEmpty(HKEY_LOCAL_MACHINE);
   DeleteVendorKeyIfEmpty(HKEY_CURRENT_USER);
-  NotifyFileTypesChanged();
   return outcome;
 }

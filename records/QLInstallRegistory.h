@@ -79,8 +79,7 @@ public:
   // system calls: a caller that needs it again passes its own).
   TQLUninstallOutcome UninstallItems(const TQLFolderSafety& Safety = TQLFolderSafety());
   // The file types, UninstallItems, then the Start-menu folder, every key of
-  // the product and the vendor key when it is left empty; the shell hears
-  // of the file types at the end, once another product's are back.
+  // the product and the vendor key when it is left empty.
   TQLUninstallOutcome Uninstall(const TQLRegistExt* FileTypes, int Count,
                                 const TQLFolderSafety& Safety = TQLFolderSafety());
 };

@@ -41,21 +41,14 @@ void RemoveRow(TQLRegistry& Registry, const TQLRegistExt& Row) {
 }  // namespace
 
 void RegisterFileTypes(const TQLRegistExt* Table, int Count, const std::string& AppPath, bool Register) {
-  if (!Register) {
-    RemoveFileTypes(Table, Count);
-    NotifyFileTypesChanged();
-    return;
+  TQLRegistry registry(HKEY_CLASSES_ROOT);
+  for (int i = 0; i < Count; ++i) {
+    const TQLRegistExt& row = Table[i];
+    if (row.Ext.empty()) continue;
+    if (Register)
+      RegisterRow(registry, row, AppPath);
+    else
+      RemoveRow(registry, row);
   }
-  TQLRegistry registry(HKEY_CLASSES_ROOT);
-  for (int i = 0; i < Count; ++i)
-    if (!Table[i].Ext.empty()) RegisterRow(registry, Table[i], AppPath);
-  NotifyFileTypesChanged();
+  SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 }
-
-void RemoveFileTypes(const TQLRegistExt* Table, int Count) {
-  TQLRegistry registry(HKEY_CLASSES_ROOT);
-  for (int i = 0; i < Count; ++i)
-    if (!Table[i].Ext.empty()) RemoveRow(registry, Table[i]);
-}
-
-void NotifyFileTypesChanged() { SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr); }

@@ -23,12 +23,3 @@ extern const TQLRegistExt RegistExtTable[RegistExtCount];
 // ignored). Then tells the shell that associations changed. A value that
 // cannot be written raises EQLRegistryError and the shell is not told.
 void RegisterFileTypes(const TQLRegistExt* Table, int Count, const std::string& AppPath, bool Register);
-
-// The keys of every active row deleted with their subkeys, without telling
-// the shell: for a caller that changes more associations (putting another
-// product's back) and tells the shell once, when all is done.
-void RemoveFileTypes(const TQLRegistExt* Table, int Count);
-
-// Tells the shell that file associations changed. On some systems the shell
-// rereads every association in the background: once per run, at its end.
-void NotifyFileTypesChanged();
