@@ -68,7 +68,7 @@ bool RemoveKeyIfEmpty(const TQLJournalEntry& Entry) {
 }
 
 bool PutFileBack(const TQLJournalEntry& Entry, bool ReplaceExisting) {
-  if (!FileExists(Entry.Backup)) return true;  // never moved, or back already
+  if (!IsKept(Entry)) return true;  // never moved, or back already
   if (FileExists(Entry.Path)) {
     if (!ReplaceExisting || !DeleteFileIfExists(Entry.Path)) return false;
   }
